@@ -1,0 +1,57 @@
+// The player shell: start-up, the player window, the frame loop and shut-down.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Start-up settings: set before the dialog, changed by it, read after it.
+struct StartupSettings {
+    bool fullscreen = true;
+    bool showLoop = false;
+    bool detailMaps = true;   // shown in the dialog; nothing reads it
+    bool lowChips = false;    // shown in the dialog; nothing reads it
+    int colourBits = 32;
+    int width = 800;
+    int height = 600;
+};
+
+// Command-line options of the demo program.
+struct PlayerOptions {
+    bool showDialog = true;
+    bool window = false;          // --window: start windowed
+    bool loop = false;            // --loop: "Show Loop" on
+    bool batch = false;           // --batch: messages on standard error, never blocking
+    long frames = -1;             // --frames N: quit after N presented frames
+    int fixedFps = 0;             // --fixed-fps N: virtual clock advancing 1/N s per frame
+    std::string directory;        // --dir DIR: the show's folder
+    bool help = false;
+};
+
+// Parses argv. On a bad argument returns false with the reason in error.
+bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::string& error);
+const char* PlayerUsage();
+
+// What a run did, for the summary line and for tests.
+struct PlayerReport {
+    uint64_t presentedFrames = 0;
+    uint64_t updateTicks = 0;
+    uint32_t milliseconds = 0;
+    bool endedByEscape = false;
+    bool endedByQuit = false;
+    bool endedByMusic = false;
+    bool endedByFrameLimit = false;
+};
+
+// Runs the whole program and returns the process exit code.
+int RunPlayer(const PlayerOptions& options, PlayerReport* report = nullptr);
+
+// The update tick: runs the fixed-rate work when a period of the update rate has passed.
+class UpdateTick {
+public:
+    // True when the tick is due at nowMs for the given rate; then it counts from nowMs.
+    bool Due(float nowMs, int updatesPerSecond);
+    float last = 0.0f;
+    // The first tick runs at once. (The millisecond clock counts from start-up here, not
+    // from boot, so "last = 0" alone would delay it by one period.)
+    bool ticked = false;
+};

@@ -1,0 +1,29 @@
+// demo: plays the show described by demotest.xml.
+#include "VEK_Player.h"
+
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    PlayerOptions options;
+    std::string error;
+    if (!ParsePlayerOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "demo: %s\n\n%s", error.c_str(), PlayerUsage());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(PlayerUsage(), stdout);
+        return 0;
+    }
+    PlayerReport report;
+    const int code = RunPlayer(options, &report);
+    std::fprintf(stderr, "demo: %llu frames presented, %llu update ticks in %.1f s%s\n",
+                 static_cast<unsigned long long>(report.presentedFrames),
+                 static_cast<unsigned long long>(report.updateTicks), report.milliseconds / 1000.0,
+                 report.endedByEscape ? ", ended by Escape"
+                 : report.endedByQuit ? ", window closed"
+                 : report.endedByMusic ? ", music ended"
+                 : report.endedByFrameLimit ? ", frame limit reached" : "");
+    return code;
+}

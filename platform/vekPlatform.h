@@ -1,0 +1,98 @@
+// vekPlatform: the one library that talks to the operating system (through SDL2).
+// The player, the engine and the plug-in reach windows, clocks, input, message boxes,
+// audio output and dynamic libraries only through these calls. Being one shared object,
+// its state (clock, key table, message mode) exists once per process.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#if defined(__GNUC__)
+#define VEKPLAT_API __attribute__((visibility("default")))
+#else
+#define VEKPLAT_API
+#endif
+
+namespace plat {
+
+// ---- start-up / shut-down ------------------------------------------------------------
+// Initialises SDL's video (and event) subsystems. When no display can be opened and no
+// driver was forced, falls back to the off-screen driver and switches batch mode on.
+VEKPLAT_API bool Init();
+VEKPLAT_API void Quit();
+VEKPLAT_API const char* VideoDriverName();   // "" before Init
+
+// ---- messages -----------------------------------------------------------------------
+// Batch mode prints "[caption] text" on standard error and never blocks. It is on when
+// --batch is given (SetBatchMode), when VEK_BATCH=1, or when no display is available.
+VEKPLAT_API void SetBatchMode(bool on);
+VEKPLAT_API bool IsBatchMode();
+VEKPLAT_API void ShowMessage(const char* caption, const char* text);
+// Yes/no question. In batch mode the question is printed and batchAnswer is returned.
+VEKPLAT_API bool AskYesNo(const char* caption, const char* text, bool batchAnswer);
+// Every message and question, in either mode, is also handed to this hook (tests use it).
+using MessageHook = void (*)(const char* caption, const char* text, void* user);
+VEKPLAT_API void SetMessageHook(MessageHook hook, void* user);
+
+// ---- clock --------------------------------------------------------------------------
+// One clock source for player and engine. Under the virtual clock time only moves when
+// AdvanceClock or Sleep is called, so a run is repeatable frame for frame.
+VEKPLAT_API uint32_t TickCount();            // milliseconds (GetTickCount / timeGetTime)
+VEKPLAT_API int64_t PerfCounter();           // high-resolution counter
+VEKPLAT_API int64_t PerfFrequency();         // its counts per second
+VEKPLAT_API void Sleep(uint32_t ms);         // waits; under the virtual clock advances it
+VEKPLAT_API void UseVirtualClock(bool on);   // switching on starts the virtual clock at 0
+VEKPLAT_API bool IsVirtualClock();
+VEKPLAT_API void AdvanceClock(uint64_t microseconds);
+
+// ---- window and GL context ----------------------------------------------------------
+enum class WindowResult {
+    ok,
+    fullscreenUnavailable,  // nothing was created; the caller may retry windowed
+    windowFailed,
+    contextFailed,
+    activateFailed,
+};
+// Creates the window with an OpenGL compatibility context (double buffer, depth 16;
+// accumulation and auxiliary buffers asked for but not required) and makes it current.
+VEKPLAT_API WindowResult OpenWindow(const char* title, int width, int height, int colourBits,
+                                    bool fullscreen);
+VEKPLAT_API void CloseWindow();
+VEKPLAT_API bool HasWindow();
+VEKPLAT_API void SwapWindow();
+VEKPLAT_API void ShowCursor(bool show);
+VEKPLAT_API void* GetGLProcAddress(const char* name);
+VEKPLAT_API void WindowSize(int& width, int& height);   // drawable size in pixels
+
+// ---- messages from the window system ------------------------------------------------
+enum class Message { none, quit, other };
+// Takes one waiting message and handles it: key messages fill the key table, focus and
+// minimise change the active flag. Returns none when nothing was waiting.
+VEKPLAT_API Message PollMessage();
+// 256 bytes indexed by Windows virtual-key codes: 1 while down, 0 after release.
+VEKPLAT_API unsigned char* KeyTable();
+VEKPLAT_API bool IsActive();
+// Queues a key message as if typed; it is handled by a later PollMessage.
+VEKPLAT_API void PostKey(int virtualKey, bool down);
+// Queues a quit message, as closing the window does.
+VEKPLAT_API void PostQuit();
+// The Windows virtual-key code of an SDL key code, 0 when it has none.
+VEKPLAT_API int VirtualKeyFromSdl(int32_t sdlKeycode);
+
+// ---- pointer ------------------------------------------------------------------------
+VEKPLAT_API void GetCursorPos(int& x, int& y);     // window coordinates
+VEKPLAT_API void SetCursorPos(int x, int y);       // warps inside the window
+VEKPLAT_API uint32_t MouseButtons();               // bit 0 left, bit 1 right, bit 2 middle
+
+// ---- dynamic libraries --------------------------------------------------------------
+// Loads fileName from the directory of the module that contains moduleAddress (never
+// from the working directory or a search path). Returns null on failure; LastLoadError
+// says why.
+VEKPLAT_API void* LoadLibraryBeside(const void* moduleAddress, const char* fileName);
+VEKPLAT_API void* FindSymbol(void* library, const char* name);
+VEKPLAT_API void FreeLibrary(void* library);
+VEKPLAT_API std::string LastLoadError();
+// Directory (with trailing '/') of the module that contains the address.
+VEKPLAT_API std::string ModuleDirectory(const void* moduleAddress);
+
+}  // namespace plat

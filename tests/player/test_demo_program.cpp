@@ -1,0 +1,66 @@
+// The demo program run as a user runs it: off-screen, in a show folder.
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct DemoRun {
+    int exitCode = -1;
+    std::string output;
+};
+
+DemoRun RunDemo(const std::filesystem::path& folder, const std::string& arguments)
+{
+    const std::string command = "cd '" + folder.string() + "' && '" VEK_TEST_BIN_DIR "/demo' " + arguments + " 2>&1";
+    DemoRun run;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+TEST(DemoProgram, HelpAndBadOptions)
+{
+    TempDir dir;
+    const DemoRun help = RunDemo(dir.path(), "--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.output.find("--no-dialog"), std::string::npos);
+    EXPECT_NE(help.output.find("--frames N"), std::string::npos);
+
+    for (const char* bad : {"--bogus", "--frames", "--frames x", "--frames -1", "--fixed-fps 0"}) {
+        const DemoRun run = RunDemo(dir.path(), bad);
+        EXPECT_EQ(run.exitCode, 2) << bad;
+        EXPECT_NE(run.output.find("Usage: demo"), std::string::npos) << bad;
+    }
+}
+
+TEST(DemoProgram, PlaysTheSampleShowHeadless)
+{
+    TempDir dir;
+    std::filesystem::copy(VEK_TEST_SOURCE_DIR "/content/demotest.xml", dir / "demotest.xml");
+    const DemoRun run = RunDemo(dir.path(), "--no-dialog --window --batch --frames 30");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("30 frames presented"), std::string::npos) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(dir / "demosys_XMLScriptError.LOG"));
+}
+
+TEST(DemoProgram, RunsWithoutAProjectScriptAndLogsIt)
+{
+    TempDir dir;
+    const DemoRun run = RunDemo(dir.path(), "--no-dialog --window --batch --frames 5 --fixed-fps 60");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(dir.read("demosys_XMLScriptError.LOG"),
+              "Could not load test file 'demotest.xml'. Error='Failed to open file'. Exiting.\n");
+    EXPECT_EQ(dir.read("XMLScriptError.LOG"),
+              "Could not load test file 'demotest.xml'. Error='Failed to open file'. Exiting.\n");
+}
+
+}  // namespace
