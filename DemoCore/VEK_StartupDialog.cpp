@@ -8,9 +8,10 @@
 #include <imgui.h>
 
 namespace {
-// The dialog is laid out in dialog units of its 8-point font: 1.5 x 1.625 pixels each.
-constexpr float kUnitX = 1.5f;
-constexpr float kUnitY = 1.625f;
+// The dialog is laid out in dialog units of an 8-point font (1.5 x 1.625 pixels each),
+// drawn at twice that size so that today's screens and fonts fit.
+constexpr float kUnitX = 3.0f;
+constexpr float kUnitY = 3.25f;
 constexpr int kDialogWidth = int(137 * kUnitX);
 constexpr int kDialogHeight = int(157 * kUnitY);
 constexpr int kEscapeKey = 27;
@@ -28,8 +29,8 @@ void DrawPicture()
     const ImVec2 to = Units(7 + 123, 6 + 150);
     draw->AddRectFilledMultiColor(from, to, IM_COL32(20, 24, 70, 255), IM_COL32(90, 30, 110, 255),
                                   IM_COL32(230, 120, 40, 255), IM_COL32(20, 60, 120, 255));
-    draw->AddText(ImGui::GetFont(), 26.0f, Units(20, 20), IM_COL32(255, 240, 200, 255), "vek");
-    draw->AddText(Units(20, 42), IM_COL32(255, 240, 200, 220), "realtime demo player");
+    draw->AddText(ImGui::GetFont(), 48.0f, Units(20, 16), IM_COL32(255, 240, 200, 255), "vek");
+    draw->AddText(ImGui::GetFont(), 20.0f, Units(20, 36), IM_COL32(255, 240, 200, 230), "realtime demo player");
 }
 
 // An auto check box: each click inverts what it stands for.

@@ -15,6 +15,19 @@ SDL_GLContext context = nullptr;
 bool videoReady = false;
 bool active = false;
 unsigned char keyTable[256];
+// Buttons pressed since MouseButtons was last asked, so that a click shorter than a
+// frame is still seen once.
+uint32_t buttonsPressedSinceRead = 0;
+
+uint32_t ButtonBit(Uint8 button)
+{
+    switch (button) {
+    case SDL_BUTTON_LEFT: return 1;
+    case SDL_BUTTON_RIGHT: return 2;
+    case SDL_BUTTON_MIDDLE: return 4;
+    default: return 0;
+    }
+}
 
 // Messages posted by PostKey/PostQuit wait here until PollMessage takes them.
 struct PostedMessage {
@@ -213,6 +226,7 @@ Message PollMessage()
     case SDL_KEYDOWN: SetKey(VirtualKeyFromSdl(event.key.keysym.sym), true); break;
     case SDL_KEYUP: SetKey(VirtualKeyFromSdl(event.key.keysym.sym), false); break;
     case SDL_WINDOWEVENT: HandleWindowEvent(event.window); break;
+    case SDL_MOUSEBUTTONDOWN: buttonsPressedSinceRead |= ButtonBit(event.button.button); break;
     default: break;
     }
     return Message::other;
@@ -241,10 +255,10 @@ uint32_t MouseButtons()
 {
     if (!videoReady) return 0;
     const Uint32 state = SDL_GetMouseState(nullptr, nullptr);
-    uint32_t buttons = 0;
-    if (state & SDL_BUTTON(SDL_BUTTON_LEFT)) buttons |= 1;
-    if (state & SDL_BUTTON(SDL_BUTTON_RIGHT)) buttons |= 2;
-    if (state & SDL_BUTTON(SDL_BUTTON_MIDDLE)) buttons |= 4;
+    uint32_t buttons = buttonsPressedSinceRead;
+    buttonsPressedSinceRead = 0;
+    for (Uint8 button : {SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE})
+        if (state & SDL_BUTTON(button)) buttons |= ButtonBit(button);
     return buttons;
 }
 

@@ -82,7 +82,8 @@ VEKPLAT_API int VirtualKeyFromSdl(int32_t sdlKeycode);
 // ---- pointer ------------------------------------------------------------------------
 VEKPLAT_API void GetCursorPos(int& x, int& y);     // window coordinates
 VEKPLAT_API void SetCursorPos(int x, int y);       // warps inside the window
-VEKPLAT_API uint32_t MouseButtons();               // bit 0 left, bit 1 right, bit 2 middle
+// Buttons down now or pressed since the last call: bit 0 left, bit 1 right, bit 2 middle.
+VEKPLAT_API uint32_t MouseButtons();
 
 // ---- dynamic libraries --------------------------------------------------------------
 // Loads fileName from the directory of the module that contains moduleAddress (never
