@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 if [ "${1:-}" = "--sanitize" ]; then
   export BUILD_DIR=${BUILD_DIR:-$root/build-asan}
-  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1}
   export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
   # Mesa's and SDL's own leaks are not ours.
   export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}
