@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace scenefile {
@@ -44,7 +47,9 @@ void ByteWriter::axisAngle(const AxisAngle& value)
 
 void ByteWriter::name(const std::string& text)
 {
-    const std::size_t length = std::min<std::size_t>(text.size(), 0xFFFF);
+    // Readers take the count's low byte as the length: a longer count would make every
+    // field after the name unreadable, so the name is cut instead.
+    const std::size_t length = std::min(text.size(), kMaxNameLength);
     u16(std::uint16_t(length));
     raw(text.data(), length);
 }
@@ -349,6 +354,13 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, st
         return false;
     }
     bytes.clear();
+    // One allocation for a regular file; the chunked loop below still reads whatever is
+    // there (a file that grew meanwhile, or a pipe).
+    struct stat info;
+    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        bytes.resize(std::size_t(info.st_size));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    }
     std::uint8_t chunk[1 << 16];
     std::size_t got = 0;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
@@ -356,6 +368,457 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, st
     std::fclose(file);
     if (failed && error) *error = "cannot read " + path;
     return !failed;
+}
+
+bool FileBytes::open(const std::string& path, std::string* error)
+{
+    close();
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        if (error) *error = "cannot open " + path;
+        return false;
+    }
+    struct stat info;
+    if (fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        void* map = mmap(nullptr, std::size_t(info.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, descriptor, 0);
+        if (map != MAP_FAILED) {
+            mapped_ = static_cast<const std::uint8_t*>(map);
+            mappedSize_ = std::size_t(info.st_size);
+        }
+    }
+    ::close(descriptor);
+    if (mapped_) return true;
+    // Empty files, pipes and file systems that cannot map are read instead.
+    return ReadWholeFile(path, copy_, error);
+}
+
+void FileBytes::close()
+{
+    if (mapped_) munmap(const_cast<std::uint8_t*>(mapped_), mappedSize_);
+    mapped_ = nullptr;
+    mappedSize_ = 0;
+    copy_.clear();
+    copy_.shrink_to_fit();
+}
+
+// ---- checking records before writing ----------------------------------------------------
+
+namespace {
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string Label(const char* kind, std::size_t index, const std::string& name)
+{
+    return std::string(kind) + " " + std::to_string(index) + " " + Quoted(name) + ": ";
+}
+
+std::string CountProblem(const char* what, std::size_t count, std::size_t limit)
+{
+    if (count <= limit) return {};
+    return std::to_string(count) + " " + what + " (at most " + std::to_string(limit) + ")";
+}
+
+std::string NameProblem(const char* what, const std::string& name)
+{
+    if (name.size() <= kMaxNameLength) return {};
+    return std::string(what) + " is " + std::to_string(name.size()) + " bytes long (at most 255)";
+}
+
+std::string ObjectProblem(const ObjectRecord& object, std::uint32_t morphFrames)
+{
+    const std::size_t v = object.vertices.size(), f = object.faces.size(), t = object.textureVertices.size();
+    std::string problem = NameProblem("the name", object.name);
+    if (problem.empty()) problem = NameProblem("the parent name", object.parent);
+    if (problem.empty()) problem = CountProblem("vertices", v, 0xFFFF);
+    if (problem.empty()) problem = CountProblem("faces", f, 0xFFFF);
+    if (!problem.empty()) return problem;
+    if (t == 0) return "no texture vertices (at least one is needed)";
+    if (object.textureFaces.size() != f || object.faceNormals.size() != f)
+        return "texture faces and face normals must number one per face";
+    if (object.vertexNormals.size() != v) return "vertex normals must number one per vertex";
+    for (std::size_t i = 0; i < f; ++i) {
+        const Face& face = object.faces[i];
+        const TextureFace& mapped = object.textureFaces[i];
+        if (face.a >= v || face.b >= v || face.c >= v) return "face " + std::to_string(i) + " uses a vertex out of range";
+        if (mapped.a >= t || mapped.b >= t || mapped.c >= t)
+            return "texture face " + std::to_string(i) + " uses a texture vertex out of range";
+    }
+    if ((!object.hasPositionKeys && !object.positionKeys.empty()) ||
+        (!object.hasRotationKeys && !object.rotationKeys.empty()) ||
+        (!object.hasScaleKeys && !object.scaleKeys.empty()))
+        return "keys of a track whose flag is off would be lost";
+    if (!object.morphFrames.empty()) {
+        if (object.morphFrames.size() != morphFrames)
+            return std::to_string(object.morphFrames.size()) + " morph frames (the scene's frame count, " +
+                   std::to_string(morphFrames) + ", is needed)";
+        for (const auto& frame : object.morphFrames)
+            if (frame.size() != v) return "a morph frame must have one vertex per vertex";
+    }
+    return {};
+}
+
+std::string MaterialProblem(const MaterialRecord& material)
+{
+    std::string problem = NameProblem("the name", material.name);
+    if (problem.empty()) problem = NameProblem("the bitmap name", material.bitmap);
+    if (!problem.empty()) return problem;
+    if (!material.multi) {
+        if (!material.subMaterials.empty()) return "sub-materials of a material that is not multi would be lost";
+        return {};
+    }
+    if (material.subMaterials.size() > kMaxSubMaterials)
+        return CountProblem("sub-materials", material.subMaterials.size(), kMaxSubMaterials);
+    if (!material.bitmap.empty() || material.selfIllumination != 0)
+        return "a multi-material's own bitmap and self-illumination would be lost";
+    for (const SubMaterialRecord& sub : material.subMaterials) {
+        problem = NameProblem("a sub-material name", sub.name);
+        if (problem.empty()) problem = NameProblem("a sub-material bitmap name", sub.bitmap);
+        if (!problem.empty()) return problem;
+    }
+    return {};
+}
+
+std::string CameraProblem(const CameraRecord& camera, std::uint32_t frames)
+{
+    if (std::string problem = NameProblem("the name", camera.name); !problem.empty()) return problem;
+    if (!camera.fovKeys.empty() && camera.fovKeys.size() != frames)
+        return std::to_string(camera.fovKeys.size()) + " FOV keys (none, or the scene's frame count, " +
+               std::to_string(frames) + ")";
+    if (!camera.hasNodeKeys && (!camera.positionKeys.empty() || !camera.rotationKeys.empty()))
+        return "node keys without the node key flag would be lost";
+    if (!camera.hasTargetKeys && !camera.targetKeys.empty()) return "target keys without their flag would be lost";
+    return {};
+}
+
+std::string LightProblem(const LightRecord& light)
+{
+    if (std::string problem = NameProblem("the name", light.name); !problem.empty()) return problem;
+    if (!light.hasPositionKeys && !light.positionKeys.empty()) return "position keys without their flag would be lost";
+    if (light.kind == LightKind::omni && (light.hasTargetKeys || !light.targetKeys.empty() || !(light.target == Vec3{})))
+        return "an omni light has no target: it would be lost";
+    if (!light.hasTargetKeys && !light.targetKeys.empty()) return "target keys without their flag would be lost";
+    return {};
+}
+}  // namespace
+
+std::string ProblemForWriting(const SceneRecords& scene)
+{
+    std::string problem = CountProblem("objects", scene.objects.size(), 0xFFFF);
+    if (problem.empty()) problem = CountProblem("materials", scene.materials.size(), 0xFFFF);
+    if (problem.empty()) problem = CountProblem("cameras", scene.cameras.size(), 0xFFFF);
+    if (problem.empty()) problem = CountProblem("lights", scene.lights.size(), 0xFFFF);
+    if (!problem.empty()) return problem;
+    const std::uint32_t frames = MorphFrameCount(scene.header.lastFrame);
+    for (std::size_t i = 0; i < scene.objects.size(); ++i)
+        if (problem = ObjectProblem(scene.objects[i], frames); !problem.empty())
+            return Label("object", i, scene.objects[i].name) + problem;
+    for (std::size_t i = 0; i < scene.materials.size(); ++i)
+        if (problem = MaterialProblem(scene.materials[i]); !problem.empty())
+            return Label("material", i, scene.materials[i].name) + problem;
+    for (std::size_t i = 0; i < scene.cameras.size(); ++i)
+        if (problem = CameraProblem(scene.cameras[i], frames); !problem.empty())
+            return Label("camera", i, scene.cameras[i].name) + problem;
+    for (std::size_t i = 0; i < scene.lights.size(); ++i)
+        if (problem = LightProblem(scene.lights[i]); !problem.empty())
+            return Label("light", i, scene.lights[i].name) + problem;
+    return {};
+}
+
+// ---- RecordReader ---------------------------------------------------------------------
+
+RecordReader::RecordReader(const std::uint8_t* data, std::size_t size, bool strict)
+    : in_(data, size), strict_(strict)
+{
+}
+
+bool RecordReader::fail(const std::string& what, std::size_t at)
+{
+    error_.what = context_.empty() ? what : context_ + ": " + what;
+    error_.offset = at;
+    return false;
+}
+
+bool RecordReader::truncated(const char* field)
+{
+    return fail(std::string(field) + " runs past the end of the file", in_.failedAt());
+}
+
+bool RecordReader::name(const char* field, std::string& text, bool mayBeEmpty)
+{
+    const std::size_t at = in_.offset();
+    std::uint16_t length = 0;
+    if (!in_.u16(length)) return truncated(field);
+    if (length > kMaxNameLength)
+        return fail(std::string(field) + " is " + std::to_string(length) + " bytes long (at most 255)", at);
+    if (length > in_.remaining()) return fail(std::string(field) + " runs past the end of the file", at);
+    text.assign(reinterpret_cast<const char*>(in_.data() + in_.offset()), length);
+    in_.skip(length);
+    if (strict_ && length == 0 && !mayBeEmpty) return fail(std::string(field) + " is empty", at);
+    return true;
+}
+
+bool RecordReader::flag8(const char* field, bool& value)
+{
+    const std::size_t at = in_.offset();
+    std::uint8_t raw = 0;
+    if (!in_.u8(raw)) return truncated(field);
+    // Any other value would make the fields that follow be read from the wrong place.
+    if (raw > 1) return fail(std::string(field) + " is " + std::to_string(raw) + " (0 or 1 expected)", at);
+    value = raw == 1;
+    return true;
+}
+
+bool RecordReader::flag16(const char* field, bool& value)
+{
+    const std::size_t at = in_.offset();
+    std::uint16_t raw = 0;
+    if (!in_.u16(raw)) return truncated(field);
+    // The low byte decides, as it always has; strict reading wants exactly 0 or 1.
+    if (strict_ && raw > 1) return fail(std::string(field) + " is " + std::to_string(raw) + " (0 or 1 expected)", at);
+    value = (raw & 0xFF) != 0;
+    return true;
+}
+
+template <typename T>
+bool RecordReader::values(const char* field, std::vector<T>& out, std::uint64_t count)
+{
+    const std::size_t at = in_.offset();
+    if (in_.array(out, count)) return true;
+    return fail(std::string(field) + " (" + std::to_string(count) + ") run past the end of the file", at);
+}
+
+template <typename T>
+bool RecordReader::keyBlock(const char* field, std::vector<T>& keys)
+{
+    std::uint32_t count = 0;
+    if (!in_.u32(count)) return truncated(field);
+    return values(field, keys, count);
+}
+
+bool RecordReader::readHeader(Header& header)
+{
+    context_.clear();
+    if (in_.size() < kHeaderSize)
+        return fail("the header needs 56 bytes, the file has " + std::to_string(in_.size()), in_.size());
+    if (strict_ && std::memcmp(in_.data(), kMagic, kMagicSize) != 0)
+        return fail("the file does not start with \"" + std::string(kMagic) + "\"", 0);
+    std::uint16_t lastFrameCopy = 0;
+    in_.seek(kObjectCountAt);
+    in_.u16(header.objectCount);
+    in_.u16(header.cameraCount);
+    in_.u16(lastFrameCopy);
+    in_.u16(header.materialCount);
+    in_.u16(header.lightCount);
+    in_.u16(header.reserved);
+    in_.seek(kLastFrameAt);
+    in_.u16(header.lastFrame);
+    in_.u16(header.frameSpeed);
+    in_.u16(header.ticksPerFrame);
+    if (strict_ && lastFrameCopy != header.lastFrame)
+        return fail("the last frame is " + std::to_string(header.lastFrame) + " at byte 50 but " +
+                        std::to_string(lastFrameCopy) + " in its copy at byte 30",
+                    kLastFrameCopyAt);
+    header_ = header;
+    return true;
+}
+
+bool RecordReader::indices(const ObjectRecord& object, std::size_t facesAt, std::size_t textureFacesAt)
+{
+    // Faces index the vertex and texture vertex arrays: an index outside them would make
+    // every later reader of the mesh read outside its arrays.
+    const std::size_t v = object.vertices.size(), t = object.textureVertices.size();
+    for (std::size_t i = 0; i < object.faces.size(); ++i) {
+        const Face& face = object.faces[i];
+        const std::uint32_t worst = std::max({face.a, face.b, face.c});
+        if (worst >= v)
+            return fail("face " + std::to_string(i) + " uses vertex " + std::to_string(worst) + " of " +
+                            std::to_string(v),
+                        facesAt + i * sizeof(Face));
+        const TextureFace& mapped = object.textureFaces[i];
+        const std::uint32_t worstMapped = std::max({mapped.a, mapped.b, mapped.c});
+        if (worstMapped >= t)
+            return fail("texture face " + std::to_string(i) + " uses texture vertex " + std::to_string(worstMapped) +
+                            " of " + std::to_string(t),
+                        textureFacesAt + i * sizeof(TextureFace));
+    }
+    return true;
+}
+
+bool RecordReader::readObject(std::size_t index, ObjectRecord& object)
+{
+    named_ = false;
+    object = ObjectRecord{};
+    context_ = "object " + std::to_string(index);
+    if (!name("the name", object.name)) return false;
+    context_ += " " + Quoted(object.name);
+    named_ = true;
+    if (!name("the parent name", object.parent, true)) return false;
+    bool morph = false;
+    std::uint16_t v = 0, f = 0;
+    if (!flag16("the position key flag", object.hasPositionKeys) ||
+        !flag16("the rotation key flag", object.hasRotationKeys) || !flag16("the scale key flag", object.hasScaleKeys))
+        return false;
+    if (!in_.vec3(object.position) || !in_.vec3(object.rotationAxis) || !in_.f32(object.rotationAngle))
+        return truncated("the transform");
+    if (!in_.u16(v) || !in_.u16(f)) return truncated("the vertex and face counts");
+    if (!flag16("the morph flag", morph) || !values("vertices", object.vertices, v)) return false;
+    const std::size_t facesAt = in_.offset();
+    if (!values("faces", object.faces, f)) return false;
+    std::uint32_t t = 0;
+    if (!in_.u32(t)) return truncated("the texture vertex count");
+    if (strict_ && t == 0) return fail("the object has no texture vertices", in_.offset() - 4);
+    if (!values("texture vertices", object.textureVertices, t)) return false;
+    const std::size_t textureFacesAt = in_.offset();
+    if (!values("texture faces", object.textureFaces, f) || !indices(object, facesAt, textureFacesAt)) return false;
+    if (!values("face normals", object.faceNormals, f) || !values("vertex normals", object.vertexNormals, v))
+        return false;
+    if (!in_.u16(object.material)) return truncated("the material reference");
+    if (object.hasPositionKeys && !keyBlock("position keys", object.positionKeys)) return false;
+    if (object.hasRotationKeys && !keyBlock("rotation keys", object.rotationKeys)) return false;
+    if (object.hasScaleKeys && !keyBlock("scale keys", object.scaleKeys)) return false;
+    if (!morph) return true;
+    const std::uint32_t frames = MorphFrameCount(header_.lastFrame);
+    if (!in_.fits(std::uint64_t(frames) * v, sizeof(Vec3)))
+        return fail("morph frames (" + std::to_string(frames) + " of " + std::to_string(v) +
+                        " vertices) run past the end of the file",
+                    in_.offset());
+    object.morphFrames.resize(frames);
+    for (auto& frame : object.morphFrames) in_.array(frame, v);
+    return true;
+}
+
+bool RecordReader::surface(Vec3& ambient, Vec3& diffuse, Vec3& specular, float* scalars)
+{
+    if (in_.vec3(ambient) && in_.vec3(diffuse) && in_.vec3(specular) && in_.f32(scalars[0]) && in_.f32(scalars[1]) &&
+        in_.f32(scalars[2]) && in_.f32(scalars[3]))
+        return true;
+    return truncated("the colours");
+}
+
+bool RecordReader::readMaterial(std::size_t index, MaterialRecord& material)
+{
+    named_ = false;
+    material = MaterialRecord{};
+    context_ = "material " + std::to_string(index);
+    const std::size_t indexAt = in_.offset();
+    std::uint32_t multi = 0;
+    if (!in_.u32(material.index)) return truncated("the index");
+    if (!name("the name", material.name)) return false;
+    context_ += " " + Quoted(material.name);
+    named_ = true;
+    if (strict_ && material.index != index)
+        return fail("the index is " + std::to_string(material.index) + ", not its position", indexAt);
+    if (!in_.u32(multi)) return truncated("the multi flag");
+    if (strict_ && multi > 1) return fail("the multi flag is " + std::to_string(multi), in_.offset() - 4);
+    material.multi = multi == 1;
+    float scalars[4];
+    if (!surface(material.ambient, material.diffuse, material.specular, scalars)) return false;
+    material.shine = scalars[0];
+    material.shineStrength = scalars[1];
+    material.transparency = scalars[2];
+    material.wireSize = scalars[3];
+    if (!material.multi && !in_.f32(material.selfIllumination)) return truncated("the self-illumination");
+    const std::size_t countAt = in_.offset();
+    std::uint8_t count = 0, high = 0;
+    if (!in_.u8(count) || !in_.u8(high)) return truncated("the sub-material count");
+    if (strict_ && (high != 0 || (!material.multi && count != 0)))
+        return fail("the sub-material count is " + std::to_string(count + 256 * high), countAt);
+    if (!material.multi) return name("the bitmap name", material.bitmap, true);
+    if (count > kMaxSubMaterials)
+        return fail("the sub-material count is " + std::to_string(count) + " (at most 10)", countAt);
+    material.subMaterials.resize(count);
+    for (SubMaterialRecord& sub : material.subMaterials) {
+        if (!name("a sub-material name", sub.name)) return false;
+        if (!surface(sub.ambient, sub.diffuse, sub.specular, scalars)) return false;
+        sub.shine = scalars[0];
+        sub.shineStrength = scalars[1];
+        sub.transparency = scalars[2];
+        sub.wireSize = scalars[3];
+        if (!name("a sub-material bitmap name", sub.bitmap, true)) return false;
+    }
+    return true;
+}
+
+bool RecordReader::readCamera(std::size_t index, CameraRecord& camera)
+{
+    named_ = false;
+    camera = CameraRecord{};
+    context_ = "camera " + std::to_string(index);
+    if (!name("the name", camera.name)) return false;
+    context_ += " " + Quoted(camera.name);
+    named_ = true;
+    if (!in_.vec3(camera.position) || !in_.vec3(camera.rotationAxis) || !in_.f32(camera.rotationAngle) ||
+        !in_.vec3(camera.target) || !in_.f32(camera.fieldOfView))
+        return truncated("the camera's transform");
+    bool hasFov = false;
+    if (!flag8("the FOV key flag", hasFov)) return false;
+    if (hasFov && !values("FOV keys", camera.fovKeys, MorphFrameCount(header_.lastFrame))) return false;
+    if (!flag8("the node key flag", camera.hasNodeKeys)) return false;
+    if (camera.hasNodeKeys &&
+        (!keyBlock("position keys", camera.positionKeys) || !keyBlock("rotation keys", camera.rotationKeys)))
+        return false;
+    if (!flag8("the target key flag", camera.hasTargetKeys)) return false;
+    return !camera.hasTargetKeys || keyBlock("target keys", camera.targetKeys);
+}
+
+bool RecordReader::readLight(std::size_t index, LightRecord& light)
+{
+    named_ = false;
+    light = LightRecord{};
+    context_ = "light " + std::to_string(index);
+    if (!name("the name", light.name)) return false;
+    context_ += " " + Quoted(light.name);
+    named_ = true;
+    const std::size_t kindAt = in_.offset();
+    std::uint8_t kind = 0;
+    if (!in_.u8(kind)) return truncated("the kind");
+    if (kind > 1) return fail("the kind is " + std::to_string(kind) + " (0 omni or 1 target expected)", kindAt);
+    light.kind = LightKind(kind);
+    const bool target = light.kind == LightKind::target;
+    if (!in_.vec3(light.position) || (target && !in_.vec3(light.target)) || !in_.vec3(light.colour) ||
+        !in_.f32(light.intensity))
+        return truncated("the light's position and colour");
+    if (!flag8("the position key flag", light.hasPositionKeys)) return false;
+    if (light.hasPositionKeys && !keyBlock("position keys", light.positionKeys)) return false;
+    if (!target) return true;
+    if (!flag8("the target key flag", light.hasTargetKeys)) return false;
+    return !light.hasTargetKeys || keyBlock("target keys", light.targetKeys);
+}
+
+bool RecordReader::finish()
+{
+    context_.clear();
+    // An empty scene keeps the spaces of the header's first step after offset 56.
+    if (!strict_ || in_.remaining() == 0 || in_.size() <= kStartSize) return true;
+    return fail(std::to_string(in_.remaining()) + " bytes follow the last record", in_.offset());
+}
+
+namespace {
+// Reads count records of one section, growing the vector one record at a time (a count
+// from the header is not trusted to size anything).
+template <typename Record, typename ReadOne>
+bool ReadSection(std::size_t count, std::vector<Record>& records, ReadOne readOne)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        if (!readOne(i, records.emplace_back())) return false;
+    return true;
+}
+}  // namespace
+
+bool ReadScene(const std::uint8_t* data, std::size_t size, SceneRecords& scene, ReadError* error, bool strict)
+{
+    RecordReader reader(data, size, strict);
+    scene = SceneRecords{};
+    const Header& header = scene.header;
+    const bool ok =
+        reader.readHeader(scene.header) &&
+        ReadSection(header.objectCount, scene.objects, [&](std::size_t i, auto& r) { return reader.readObject(i, r); }) &&
+        ReadSection(header.materialCount, scene.materials,
+                    [&](std::size_t i, auto& r) { return reader.readMaterial(i, r); }) &&
+        ReadSection(header.cameraCount, scene.cameras, [&](std::size_t i, auto& r) { return reader.readCamera(i, r); }) &&
+        ReadSection(header.lightCount, scene.lights, [&](std::size_t i, auto& r) { return reader.readLight(i, r); }) &&
+        reader.finish();
+    if (!ok && error) *error = reader.error();
+    return ok;
 }
 
 }  // namespace scenefile

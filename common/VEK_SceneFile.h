@@ -7,9 +7,12 @@
 // stay in the source's Z-up axes and angles in radians: the loader converts them.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace scenefile {
@@ -33,7 +36,19 @@ constexpr std::size_t kLastFrameAt = 50;
 // Longest names the loader keeps (its working buffers): cameras 28 bytes, others 31.
 constexpr std::size_t kMaxCameraName = 28;
 constexpr std::size_t kMaxName = 31;
+// Longest name the format can carry: readers take the count's low byte as the length, so
+// a name's count must fit in it (the writer cuts longer names, readers reject them).
+constexpr std::size_t kMaxNameLength = 255;
+// A multi-material has at most this many sub-materials (slot 0 and nine more).
+constexpr std::size_t kMaxSubMaterials = 10;
 
+// Number of morph frames an object with the morph flag carries: one vertex set per
+// frame of the scene, frames 0 to lastFrame. The file does not store it, so writer and
+// reader both use this rule.
+constexpr std::uint32_t MorphFrameCount(std::uint16_t lastFrame) { return std::uint32_t(lastFrame) + 1; }
+
+// The plain structs below have the byte layout of their file form (on a little-endian
+// host), so arrays of them are read in one copy.
 struct Vec3 {
     float x = 0, y = 0, z = 0;
     bool operator==(const Vec3&) const = default;
@@ -82,7 +97,8 @@ struct ObjectRecord {
     std::vector<Vec3> positionKeys;
     std::vector<AxisAngle> rotationKeys;
     std::vector<Vec3> scaleKeys;
-    std::vector<std::vector<Vec3>> morphFrames;   // each of V vertices; M is not stored
+    // Empty, or MorphFrameCount(lastFrame) frames of V vertices each (M is not stored).
+    std::vector<std::vector<Vec3>> morphFrames;
     bool operator==(const ObjectRecord&) const = default;
 };
 
@@ -107,13 +123,13 @@ struct MaterialRecord {
 };
 
 struct CameraRecord {
-    std::string name;
+    std::string name;   // at most kMaxNameLength bytes
     Vec3 position;
     Vec3 rotationAxis;
     float rotationAngle = 0;
     Vec3 target;
     float fieldOfView = 0;                 // radians
-    std::vector<float> fovKeys;            // empty, or lastFrame + 1 values
+    std::vector<float> fovKeys;            // empty, or exactly lastFrame + 1 values
     bool hasNodeKeys = false;
     std::vector<Vec3> positionKeys;        // with hasNodeKeys
     std::vector<AxisAngle> rotationKeys;   // with hasNodeKeys
@@ -195,6 +211,11 @@ void WriteLight(ByteWriter& out, const LightRecord& light);
 // A whole file: header, the four sections, counts from the record vectors.
 std::vector<std::uint8_t> WriteScene(const SceneRecords& scene);
 
+// Empty when the records can be written as a file that reads back as the same records;
+// otherwise the first reason they cannot (a count over its field's range, arrays whose
+// sizes disagree with V, F or the frame count, a face index out of range, a name too long).
+std::string ProblemForWriting(const SceneRecords& scene);
+
 // Writes bytes to path through a temporary file beside it, renamed into place only when
 // everything was written: a failed write never leaves a partial file under path.
 bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string* error = nullptr);
@@ -218,6 +239,10 @@ public:
     bool name(std::string& text, std::size_t maxLength);
     bool skip(std::size_t count);
     bool seek(std::size_t offset);
+    // count items of one of the plain structs above (or float), appended to out in one
+    // copy; fails, reading nothing, when they do not fit in what remains.
+    template <typename T>
+    bool array(std::vector<T>& out, std::uint64_t count);
     // True when count items of itemSize bytes each still fit in what remains; use before
     // reserving memory for a count read from the file.
     bool fits(std::uint64_t count, std::size_t itemSize) const;
@@ -242,5 +267,108 @@ private:
 
 // Reads the whole file into memory. False (with a reason) when it cannot.
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string* error = nullptr);
+
+// The bytes of a whole file in memory: mapped read-only where the system allows it, read
+// otherwise. (A mapped file that another program shortens while it is open can still
+// fault; the scene loader keeps it only while it reads.)
+class FileBytes {
+public:
+    FileBytes() = default;
+    ~FileBytes() { close(); }
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+
+    bool open(const std::string& path, std::string* error = nullptr);
+    void close();
+    const std::uint8_t* data() const { return mapped_ ? mapped_ : copy_.data(); }
+    std::size_t size() const { return mapped_ ? mappedSize_ : copy_.size(); }
+
+private:
+    const std::uint8_t* mapped_ = nullptr;
+    std::size_t mappedSize_ = 0;
+    std::vector<std::uint8_t> copy_;
+};
+
+template <typename T>
+bool ByteReader::array(std::vector<T>& out, std::uint64_t count)
+{
+    static_assert(std::is_trivially_copyable_v<T>);
+    // Every field of these structs has one size: 2 bytes for Face, 4 for the others.
+    constexpr std::size_t lane = std::is_same_v<T, Face> ? 2 : 4;
+    static_assert(sizeof(T) % lane == 0);
+    if (!fits(count, sizeof(T))) return fail();
+    const std::size_t first = out.size();
+    out.resize(first + std::size_t(count));
+    const std::size_t bytes = std::size_t(count) * sizeof(T);
+    if (bytes) std::memcpy(static_cast<void*>(out.data() + first), data_ + offset_, bytes);
+    if constexpr (std::endian::native == std::endian::big) {
+        auto* raw = reinterpret_cast<std::uint8_t*>(out.data() + first);
+        for (std::size_t at = 0; at < bytes; at += lane)
+            for (std::size_t i = 0; i < lane / 2; ++i) std::swap(raw[at + i], raw[at + lane - 1 - i]);
+    }
+    offset_ += bytes;
+    return true;
+}
+
+// ---- parsing --------------------------------------------------------------------------
+
+// Where and why a file could not be read: offset is the byte at which the offending field
+// starts (for a truncated file, the field that runs past the end).
+struct ReadError {
+    std::string what;
+    std::size_t offset = 0;
+};
+
+// Reads the header and then the records one by one, in file order, never past the end of
+// the bytes. Every read checks its counts and lengths against what remains, and rejects
+// values that would make a reader of the records go wrong: names longer than 255 bytes,
+// flag and kind bytes other than 0 and 1, face indices outside the vertex and texture
+// vertex arrays, more than 10 sub-materials. Strict reading also rejects what the format
+// forbids but a tolerant reader can live with (wrong magic, empty names, values of
+// 16- and 32-bit flags other than 0 and 1, no texture vertices, a material index that is
+// not its position, bytes after the last record).
+class RecordReader {
+public:
+    RecordReader(const std::uint8_t* data, std::size_t size, bool strict = false);
+
+    // Reads the counts and scene information and moves to the object section.
+    bool readHeader(Header& header);
+    // index is the record's position in its section, from 0 (for messages and checks).
+    bool readObject(std::size_t index, ObjectRecord& object);
+    bool readMaterial(std::size_t index, MaterialRecord& material);
+    bool readCamera(std::size_t index, CameraRecord& camera);
+    bool readLight(std::size_t index, LightRecord& light);
+    // After the last record: strict reading rejects bytes left over.
+    bool finish();
+
+    const ReadError& error() const { return error_; }
+    std::size_t offset() const { return in_.offset(); }
+    // The record being read got as far as its name (so a failed record can be named).
+    bool named() const { return named_; }
+
+private:
+    bool fail(const std::string& what, std::size_t at);
+    bool truncated(const char* field);
+    bool name(const char* field, std::string& text, bool mayBeEmpty = false);
+    bool flag8(const char* field, bool& value);
+    bool flag16(const char* field, bool& value);
+    template <typename T>
+    bool values(const char* field, std::vector<T>& out, std::uint64_t count);
+    template <typename T>
+    bool keyBlock(const char* field, std::vector<T>& keys);
+    bool surface(Vec3& ambient, Vec3& diffuse, Vec3& specular, float* scalars);
+    bool indices(const ObjectRecord& object, std::size_t facesAt, std::size_t textureFacesAt);
+
+    ByteReader in_;
+    bool strict_;
+    Header header_;
+    std::string context_;   // the record being read, for messages
+    bool named_ = false;
+    ReadError error_;
+};
+
+// Reads a whole file into records. False with the first problem when it is not readable.
+bool ReadScene(const std::uint8_t* data, std::size_t size, SceneRecords& scene, ReadError* error = nullptr,
+               bool strict = false);
 
 }  // namespace scenefile

@@ -1,0 +1,48 @@
+// Scene: one loaded scene file and every record in it, owned through its lists.
+#pragma once
+
+#include "VEK_SceneLoader.h"
+#include "VEK_SceneRecords.h"
+#include "VEK_Thing.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class Font;   // the framework's bitmap font; scenes only refer to it
+
+class Scene : public Thing {
+public:
+    // Opens the scene file and reads its header; loader.failed tells whether it did.
+    Scene(const std::string& path, const std::string& name, Font* font = nullptr);
+
+    // Reads the objects, materials, cameras and lights in file order and releases the file.
+    // False when the file did not open or was damaged: the scene is then to be discarded.
+    bool readRecords();
+
+    Camera* findCamera(const std::string& name) const { return cameras.findAs<Camera>(name); }
+    OmniLight* findOmniLight(const std::string& name) const { return omniLights.findAs<OmniLight>(name); }
+    AnimController* findController(const std::string& name) const { return controllers.findAs<AnimController>(name); }
+    SceneObject* findObject(const std::string& name) const { return objects.findAs<SceneObject>(name); }
+    Material* findMaterial(const std::string& name) const { return materials.findAs<Material>(name); }
+
+    SceneLoader loader;
+    bool showFps = true;
+    float far = 67535.0f;            // clipping distances
+    float near = 2.75f;
+    ThingList objects;               // SceneObject
+    ThingList cameras;               // Camera
+    ThingList targetLights;          // TargetLight
+    ThingList omniLights;            // OmniLight
+    ThingList materials;             // Material, top level only
+    ThingList controllers;           // AnimController, each once
+    Camera* activeCamera = nullptr;
+    float fpsShown = 0;              // updates counted in the last second
+    std::uint32_t cpuPolyLoad = 0;   // faces the camera collision tested in the last update
+    std::string filePath;
+    Font* font;
+    float updateRate = 35.0f;        // updates per second
+};
+
+// Constructs a scene and reads it; null when the file did not open or was damaged.
+std::unique_ptr<Scene> LoadSceneFile(const std::string& path, const std::string& name, Font* font = nullptr);
