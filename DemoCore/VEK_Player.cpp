@@ -12,6 +12,7 @@
 #include <cstring>
 #include <unistd.h>
 
+SpriteSet theLoadingScreen;  // process-global; defined before theDemo, so built first and destroyed last
 namespace {
 constexpr int kEscapeKey = 27;
 constexpr int kPlayerUpdateRate = 90;

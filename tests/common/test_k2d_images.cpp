@@ -1,0 +1,157 @@
+// Decoding the images of K2D files within each reader's limits, and surviving files cut
+// at every byte.
+#include "ImageFixtures.h"
+#include "VEK_JpegReader.h"
+#include "VEK_K2DImages.h"
+#include "VEK_K2DTextures.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+using fixtures::Bytes;
+using fixtures::K2DBuilder;
+using fixtures::MemoryFile;
+
+k2d::ReadResult Read(const Bytes& bytes, k2d::Layout layout, const k2d::ReadLimits& limits = {}, bool withMask = false)
+{
+    MemoryFile file(bytes);
+    return k2d::ReadImages(file.get(), "test.k2d", layout, withMask, limits);
+}
+
+bool Mentions(const k2d::ReadResult& result, const std::string& text)
+{
+    for (const std::string& problem : result.problems)
+        if (problem.find(text) != std::string::npos) return true;
+    return false;
+}
+
+std::vector<unsigned char> DecodeLoose(const Bytes& jpeg)
+{
+    MemoryFile file(jpeg);
+    JpegReader reader;
+    reader.ReadHeader(file.get());
+    std::vector<unsigned char> pixels(reader.ByteSize());
+    std::rewind(file.get());
+    reader.Decode(file.get(), pixels.data(), pixels.size());
+    return pixels;
+}
+
+TEST(K2DImages, EveryLayoutGivesItsImagesInRecordOrder)
+{
+    const Bytes a = fixtures::GradientJpeg(16, 8), b = fixtures::GradientJpeg(8, 32, fixtures::Kind::progressive);
+    const struct {
+        const char* what;
+        Bytes file;
+        k2d::Layout layout;
+        bool withMask;
+        std::vector<int> slots;
+    } cases[] = {
+        {"skin", fixtures::SkinFile(a), k2d::Layout::skin, false, {0}},
+        {"skin with mask", fixtures::SkinFile(a, &b), k2d::Layout::skin, true, {0, 1}},
+        {"sequence", fixtures::SequenceFile({a, b}), k2d::Layout::sequence, false, {0, 1}},
+        {"slots", fixtures::SlotsFile({{3, a}, {1, b}}), k2d::Layout::slots, false, {3, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const k2d::ReadResult result = Read(c.file, c.layout, {}, c.withMask);
+        EXPECT_TRUE(result.problems.empty()) << result.problems.front();
+        ASSERT_EQ(result.images.size(), c.slots.size());
+        for (std::size_t i = 0; i < c.slots.size(); ++i) {
+            const k2d::Image& image = result.images[i];
+            EXPECT_EQ(image.slot, c.slots[i]);
+            EXPECT_EQ(image.record, int(i));
+            const std::vector<unsigned char> expected = DecodeLoose(i == 0 ? a : b);
+            ASSERT_EQ(image.byteSize(), expected.size());
+            EXPECT_TRUE(std::equal(expected.begin(), expected.end(), image.pixels.get()));
+        }
+    }
+}
+
+// Per-image problems leave that image out and let the rest of the file load.
+TEST(K2DImages, ImagesOutsideTheReadersLimitsAreLeftOutWithAMessage)
+{
+    const Bytes small = fixtures::GradientJpeg(8, 8), flare = fixtures::GradientJpeg(128, 128);
+    const Bytes wide = fixtures::Jpeg(fixtures::Solid(4097, 8, 1, 2, 3), 4097, 8);
+    const Bytes garbage = "\xFF\xD8 this is no jpeg";
+    const struct {
+        const char* what;
+        Bytes file;
+        k2d::Layout layout;
+        k2d::ReadLimits limits;
+        std::vector<int> records;  // records that load
+        const char* problem;
+    } cases[] = {
+        {"slot beyond the set", fixtures::SlotsFile({{0, small}, {10, small}, {9, small}}), k2d::Layout::slots,
+         {10, 10, 0}, {0, 2}, "record 1 is for slot 10; this file has slots 0 to 9"},
+        {"more records than taken", fixtures::SlotsFile({{0, flare}, {1, flare}, {2, flare}}), k2d::Layout::slots,
+         {2, 12, 128}, {0, 1}, "holds 3 images; only the first 2 are used"},
+        {"flare of the wrong size", fixtures::SlotsFile({{0, small}, {4, flare}}), k2d::Layout::slots, {5, 12, 128},
+         {1}, "image 0 is 8 x 8 pixels; this file needs 128 x 128 images"},
+        {"image too large", fixtures::SequenceFile({wide, small}), k2d::Layout::sequence, {3, 0, 0}, {1},
+         "image 0 is 4097 x 8 pixels"},
+        {"undecodable image", fixtures::SequenceFile({small, garbage, small}), k2d::Layout::sequence, {3, 0, 0},
+         {0, 2}, "image 1 is not a readable JPEG"},
+        {"more images than the emitter takes", fixtures::SequenceFile({small, small, small, small}),
+         k2d::Layout::sequence, {3, 0, 0}, {0, 1, 2}, "holds 4 images; only the first 3 are used"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const k2d::ReadResult result = Read(c.file, c.layout, c.limits);
+        EXPECT_FALSE(result.damaged);
+        std::vector<int> loaded;
+        for (const k2d::Image& image : result.images) loaded.push_back(image.record);
+        EXPECT_EQ(loaded, c.records);
+        ASSERT_EQ(result.problems.size(), 1u);
+        EXPECT_TRUE(Mentions(result, c.problem)) << result.problems[0];
+        EXPECT_TRUE(Mentions(result, "test.k2d")) << "the message names the file";
+    }
+}
+
+TEST(K2DImages, DamagedTableLoadsNothing)
+{
+    const Bytes jpeg = fixtures::GradientJpeg(8, 8);
+    const Bytes file = K2DBuilder().Byte(0).Byte(2).SlotRecord("good", 0, jpeg).Byte(9).Raw("x").bytes();
+    const k2d::ReadResult result = Read(file, k2d::Layout::slots);
+    EXPECT_TRUE(result.damaged);
+    EXPECT_TRUE(result.images.empty());
+    ASSERT_EQ(result.problems.size(), 1u);
+    EXPECT_TRUE(Mentions(result, "K2D file 'test.k2d' is damaged and was not loaded: record 1 runs past"));
+}
+
+// A file cut at any byte must read without a fault: a sound prefix gives the images it
+// holds, anything else a message.
+TEST(K2DImages, FilesCutAtEveryByteReadSafely)
+{
+    const Bytes a = fixtures::GradientJpeg(16, 16), b = fixtures::GradientJpeg(8, 8, fixtures::Kind::progressive);
+    const struct {
+        const char* what;
+        Bytes file;
+        k2d::Layout layout;
+        bool withMask;
+    } cases[] = {
+        {"skin with mask", fixtures::SkinFile(a, &b), k2d::Layout::skin, true},
+        {"sequence", fixtures::SequenceFile({a, b}), k2d::Layout::sequence, false},
+        {"slots", fixtures::SlotsFile({{0, a}, {5, b}}), k2d::Layout::slots, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (std::size_t length = 0; length <= c.file.size(); ++length) {
+            const k2d::ReadResult result = Read(c.file.substr(0, length), c.layout, {}, c.withMask);
+            for (const k2d::Image& image : result.images) {
+                ASSERT_NE(image.pixels, nullptr);
+                ASSERT_GT(image.width * image.height, 0u);
+            }
+            if (result.damaged) {
+                ASSERT_TRUE(result.images.empty()) << "cut at " << length;
+            }
+            if (length == c.file.size()) {
+                EXPECT_TRUE(result.problems.empty());
+            }
+        }
+    }
+}
+
+}  // namespace
