@@ -18,6 +18,16 @@ constexpr float kViewAspect = 1.3f;
 constexpr float kBandOrigin = 100.0f;
 constexpr float kBandHeight = 400.0f;
 
+constexpr const char* kProjectFile = "demotest.xml";
+constexpr float kScreenWidth = script2d::kScreenWidth;
+constexpr int kAreaSlots = 10;   // flash and skin slots that take the band as their area
+
+// The glow layer: a 32 x 32 image of the 3D view, stretched back over it as a soft halo.
+constexpr int kGlowSide = 32;
+constexpr int kGlowBlend[4] = {5, 1, 4, 4};   // shown with (1 - src alpha, 1), darkened with (src alpha, src alpha)
+constexpr float kGlowBlur = 0.14f;
+constexpr float kGlowStrength = 1.0f;
+
 const TiXmlElement* FindProjectSection(const TiXmlDocument& document)
 {
     const TiXmlElement* root = document.FirstChildElement("demoproject");
@@ -69,19 +79,50 @@ void DemoEngine::Initialise(float /*width*/, float /*height*/, int /*colourBits*
     emitterSwitch = true;
 
     vekInitFrameWork();
-    vekParseXMLScript("demotest.xml");
-    // The engine2D reader and the 2D areas and glow layer of the 2D layer engine come
-    // here, between the script and the pre-cache.
+    vekParseXMLScript(kProjectFile);
+    Read2DObjects(kProjectFile);
     vekPreCacheAll();
+    SetUp2DAreas();
+    SetUpGlowLayer();
 
     updateRate = 30;
+    events.Reset();
 }
 
-void DemoEngine::SetLoop(bool loop) { loopSwitch = loop; }
+void DemoEngine::Read2DObjects(const char* path)
+{
+    const int count = script2d::Read2DScript(path, Slots2D());
+    if (count >= 0) layerCount = count;
+}
 
-void DemoEngine::StartMusic(unsigned /*fileOffset*/) {}
+void DemoEngine::SetUp2DAreas()
+{
+    for (int slot = 0; slot < kAreaSlots; ++slot) {
+        flashes[slot].SetArea(0.0f, bandOrigin, kScreenWidth, bandHeight);
+        skins[slot].SetArea(0.0f, bandOrigin, kScreenWidth, bandHeight);
+    }
+    for (int slot = 0; slot < script2d::kScriptLayerSlots; ++slot)
+        layers[slot].Target().SetScreenRect(0, int(bandOrigin), int(kScreenWidth), int(bandHeight));
+}
 
-void DemoEngine::LoadEffects(const char* /*path*/) {}
+void DemoEngine::SetUpGlowLayer()
+{
+    Object2D& glow = GlowLayer();
+    glow.SetName("glow");
+    glow.SetUpLayer(kGlowLayer, kGlowSide, kGlowSide, int(kScreenWidth), int(script2d::kScreenHeight), kGlowBlend[0],
+                    kGlowBlend[1], kGlowBlend[2], kGlowBlend[3], kGlowBlur, kGlowStrength);
+    glow.Target().SetScreenRect(0, int(bandOrigin), int(kScreenWidth), int(bandHeight));
+    glow.Target().Clear();
+}
+
+void DemoEngine::Release2DObjects()
+{
+    for (Object2D& flash : flashes) flash.ReleaseImages();
+    for (Object2D& skin : skins) skin.ReleaseImages();
+    for (Object2D& layer : layers) layer.Target().Release();
+}
+
+void DemoEngine::SetLoop(bool loop) { sound.loop = loop; }
 
 void DemoEngine::RenderFrame()
 {
@@ -89,6 +130,7 @@ void DemoEngine::RenderFrame()
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         CaptureLayers();
     } else {
+        SwitchLayersOff();
         CaptureGlow();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         RunPass2D(1, 16);
@@ -105,20 +147,71 @@ void DemoEngine::RenderFrame()
     }
 }
 
-void DemoEngine::UpdateFrame() {}
+void DemoEngine::StepEffects()
+{
+    for (int slot = 0; slot < kDrawnFlashes; ++slot)
+        if (flashEnabled[slot]) flashes[slot].Update();
+    for (int slot = 0; slot < kUpdatedSkins; ++slot)
+        if (skinEnabled[slot]) skins[slot].Update();
+}
 
-void DemoEngine::RunTimeline(const unsigned char* /*keys*/) {}
+void DemoEngine::Shutdown()
+{
+    sound.Close();   // the music, or the clock that stands in for it
+    vekKill();
+    Release2DObjects();  // while the GL context is still there
+}
 
-void DemoEngine::StepEffects() {}
+// Flash slots 0 to 9, then skin slots fromSkin .. toSkin - 1, each when enabled.
+void DemoEngine::RunPass2D(int fromSkin, int toSkin)
+{
+    for (int slot = 0; slot < kDrawnFlashes; ++slot)
+        if (flashEnabled[slot]) flashes[slot].Draw();
+    for (int slot = fromSkin; slot < toSkin; ++slot)
+        if (skinEnabled[slot]) skins[slot].Draw();
+}
 
-bool DemoEngine::CheckMusic() { return false; }
+void DemoEngine::SwitchLayersOff()
+{
+    for (int slot = 0; slot < layerCount; ++slot) layers[slot].SwitchCapture(false);
+}
 
-void DemoEngine::Shutdown() { vekKill(); }
+void DemoEngine::RenderLayerScene(Object2D& layer)
+{
+    vekEnableScene(layer.SceneName());
+    vekSetActiveCamera(layer.CameraName());
+    vekDefineViewRect(0.0f, 0.0f, float(layer.TargetWidth()), float(layer.TargetHeight()), kViewAspect);
+    vekRender();
+    vekUpdate();
+}
 
-// The 2D objects and render-target layers that these passes draw belong to the 2D
-// layer engine; until it is part of the player there is nothing to draw.
-void DemoEngine::RunPass2D(int, int) {}
-void DemoEngine::CaptureLayers() {}
-void DemoEngine::DrawLayers() {}
-void DemoEngine::CaptureGlow() {}
-void DemoEngine::DrawGlow() {}
+void DemoEngine::CaptureLayers()
+{
+    for (int slot = 0; slot < layerCount; ++slot) {
+        if (!layers[slot].Begin()) continue;
+        RenderLayerScene(layers[slot]);
+        layers[slot].End();
+    }
+}
+
+void DemoEngine::DrawLayers()
+{
+    for (int slot = 0; slot < layerCount; ++slot) layers[slot].Draw();
+}
+
+void DemoEngine::CaptureGlow()
+{
+    Object2D& glow = GlowLayer();
+    if (!glowOn || !glow.Begin()) return;
+    vekDefineViewRect(0.0f, 0.0f, float(glow.TargetWidth()), float(glow.TargetHeight()), kViewAspect);
+    vekEnableScene(glow.SceneName());
+    vekSetActiveCamera(glow.CameraName());
+    vekRender();
+    vekUpdate();
+    glow.End();
+}
+
+void DemoEngine::DrawGlow()
+{
+    if (glowOn) GlowLayer().Draw();
+}

@@ -2,6 +2,11 @@
 // list and the 2D objects, drives the 3D engine and composes every frame.
 #pragma once
 
+#include "VEK_2D_Effect.h"
+#include "VEK_2D_Script.h"
+#include "VEK_Events.h"
+#include "VEK_SoundSys.h"
+
 class TiXmlElement;
 
 class DemoEngine {
@@ -49,13 +54,42 @@ public:
     bool radialSwitch = false;
     float layerBlur = 0.0f;
     float layerStrength = 0.0f;
-    bool loopSwitch = false;         // "Show Loop": the music end restarts the demo
+
+    // 2D objects. Events find them by name (FindObject2D) and start them; slots 0 to 9
+    // of the flashes and 0 to 30 of the skins are updated, each when its enable byte is set.
+    static constexpr int kDrawnFlashes = 10;
+    static constexpr int kUpdatedSkins = 31;
+    static constexpr int kGlowLayer = script2d::kGlowLayer;
+    Object2D flashes[script2d::kFlashSlots];
+    Object2D skins[script2d::kSkinSlots];
+    Object2D layers[script2d::kLayerSlots];   // slot 16 is the glow layer
+    Object2D& GlowLayer() { return layers[kGlowLayer]; }
+    script2d::Slots Slots2D() { return {flashes, skins, layers}; }
+    // Runs the engine2D reader on path; keeps the layer count when the file cannot be read.
+    void Read2DObjects(const char* path);
+
+    // The music (the show's clock) and the timed events.
+    SoundSystem sound;
+    EventList events;
+    // Moves the music and the event list to the start time (clamped by the music).
+    void SeekToStart();
+    // F9: reads the 2D objects and the 3D scenes again and restarts the music and events.
+    void ReloadShow();
 
 private:
     void ApplyProjectAttributes(const TiXmlElement& section);
+    void SetUp2DAreas();
+    void SetUpGlowLayer();
+    void Release2DObjects();
     void RunPass2D(int fromSkin, int toSkin);
+    void SwitchLayersOff();
     void CaptureLayers();
     void DrawLayers();
     void CaptureGlow();
     void DrawGlow();
+    void RenderLayerScene(Object2D& layer);
+    // Applying the event fired last; false when its target was not found.
+    bool Apply3DEvent();
+    bool Apply2DEvent();
+    bool StartFaderEvent(Object2D* slots, int last, unsigned char* enabled, bool skinRule);
 };

@@ -1,6 +1,7 @@
 #include "VEK_Player.h"
 
 #include "VEK_DemoEngine.h"
+#include "VEK_FrameCapture.h"
 #include "VEK_LoadingScreen.h"
 #include "VEK_StartupDialog.h"
 #include "vekPlatform.h"
@@ -82,7 +83,10 @@ void PresentAndClear()
 
 class FrameLoop {
 public:
-    FrameLoop(const PlayerOptions& options, PlayerReport& report) : options_(options), report_(report) {}
+    FrameLoop(const PlayerOptions& options, PlayerReport& report)
+        : options_(options), report_(report), capture_(options.captureFolder, options.captureEvery)
+    {
+    }
 
     void Run()
     {
@@ -119,6 +123,10 @@ private:
 
     void Present()
     {
+        int width = 0;
+        int height = 0;
+        plat::WindowSize(width, height);
+        capture_.Frame(report_.presentedFrames + 1, width, height);
         plat::SwapWindow();
         ++report_.presentedFrames;
         if (options_.fixedFps > 0) plat::AdvanceClock(1000000ull / unsigned(options_.fixedFps));
@@ -142,6 +150,7 @@ private:
     const PlayerOptions& options_;
     PlayerReport& report_;
     UpdateTick tick_;
+    FrameCapture capture_;
     bool done_ = false;
 };
 }  // namespace
@@ -169,6 +178,8 @@ const char* PlayerUsage()
            "  --fixed-fps N  run on a virtual clock that advances 1/N s per frame\n"
            "                 (repeatable runs and offline capture)\n"
            "  --dir DIR      the show's folder (default: the working directory)\n"
+           "  --capture DIR  write every presented frame to DIR as frameNNNNNN.ppm\n"
+           "  --capture-every N  with --capture: only every N-th frame\n"
            "  --help         show this text\n"
            "\n"
            "Escape or closing the window ends the show. Without a display the show is\n"
@@ -185,16 +196,20 @@ bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::stri
         else if (arg == "--window") options.window = true;
         else if (arg == "--loop") options.loop = true;
         else if (arg == "--batch") options.batch = true;
-        else if ((arg == "--frames" || arg == "--fixed-fps") && hasValue) {
+        else if ((arg == "--frames" || arg == "--fixed-fps" || arg == "--capture-every") && hasValue) {
             long value = 0;
-            if (!ParseCount(argv[++i], value) || (arg == "--fixed-fps" && (value < 1 || value > 100000))) {
-                error = arg + " needs a whole number" + (arg == "--fixed-fps" ? " from 1 to 100000" : " of 0 or more");
+            const bool positive = arg != "--frames";
+            if (!ParseCount(argv[++i], value) || (positive && (value < 1 || value > 100000))) {
+                error = arg + " needs a whole number" + (positive ? " from 1 to 100000" : " of 0 or more");
                 return false;
             }
             if (arg == "--frames") options.frames = value;
-            else options.fixedFps = static_cast<int>(value);
+            else if (arg == "--fixed-fps") options.fixedFps = static_cast<int>(value);
+            else options.captureEvery = value;
         } else if (arg == "--dir" && hasValue) options.directory = argv[++i];
-        else if (arg == "--frames" || arg == "--fixed-fps" || arg == "--dir") {
+        else if (arg == "--capture" && hasValue) options.captureFolder = argv[++i];
+        else if (arg == "--frames" || arg == "--fixed-fps" || arg == "--dir" || arg == "--capture" ||
+                 arg == "--capture-every") {
             error = arg + " needs a value";
             return false;
         } else {

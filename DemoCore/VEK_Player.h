@@ -24,6 +24,8 @@ struct PlayerOptions {
     long frames = -1;             // --frames N: quit after N presented frames
     int fixedFps = 0;             // --fixed-fps N: virtual clock advancing 1/N s per frame
     std::string directory;        // --dir DIR: the show's folder
+    std::string captureFolder;    // --capture DIR: write presented frames there (PPM)
+    long captureEvery = 1;        // --capture-every N: only every N-th frame
     bool help = false;
 };
 

@@ -85,6 +85,21 @@ VEKPLAT_API void SetCursorPos(int x, int y);       // warps inside the window
 // Buttons down now or pressed since the last call: bit 0 left, bit 1 right, bit 2 middle.
 VEKPLAT_API uint32_t MouseButtons();
 
+// ---- audio output -------------------------------------------------------------------
+// One output device, pulled by a callback on the audio thread: fill `frames` frames of
+// interleaved signed 16-bit samples (frames x channels values). The callback must not
+// block. The device opens paused at exactly the given format (the platform converts to
+// what the hardware wants). Under the virtual clock nothing should play: callers keep
+// their position on the clock instead of opening the device.
+using AudioCallback = void (*)(int16_t* samples, int frames, void* user);
+VEKPLAT_API bool OpenAudio(int frequency, int channels, AudioCallback callback, void* user);
+VEKPLAT_API void PauseAudio(bool pause);
+VEKPLAT_API void LockAudio();     // the callback does not run until UnlockAudio
+VEKPLAT_API void UnlockAudio();
+VEKPLAT_API void CloseAudio();    // returns after the last callback has finished
+VEKPLAT_API bool IsAudioOpen();
+VEKPLAT_API std::string AudioError();   // why the last OpenAudio failed
+
 // ---- dynamic libraries --------------------------------------------------------------
 // Loads fileName from the directory of the module that contains moduleAddress (never
 // from the working directory or a search path). Returns null on failure; LastLoadError

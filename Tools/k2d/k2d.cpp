@@ -1,5 +1,5 @@
 // k2d: lists, unpacks and packs the K2D image containers of a show.
-#include "K2DInspect.h"
+#include "K2DListing.h"
 #include "VEK_JpegReader.h"
 #include "VEK_K2DFile.h"
 #include "VEK_K2DPack.h"

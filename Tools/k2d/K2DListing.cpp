@@ -1,4 +1,4 @@
-#include "K2DInspect.h"
+#include "K2DListing.h"
 
 namespace k2dtool {
 namespace {
