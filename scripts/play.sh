@@ -7,6 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh"
 bin=${BUILD_DIR:-$root/build}/bin
 "$bin/vekcontent" "$root/content"
+(cd "$root/content" && "$bin/ase2vek" escena/sample.ase escena/sample.vek)
 
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${SDL_VIDEODRIVER:-}" ]; then
   echo "No display: playing the show off-screen in batch mode for 600 frames." >&2
