@@ -1,6 +1,7 @@
 #include "VEK_SceneFile.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -107,22 +108,42 @@ void WriteCounts(ByteWriter& out, const Header& counts)
 }
 
 namespace {
-template <typename T, typename WriteOne>
-void WriteKeys(ByteWriter& out, const std::vector<T>& keys, WriteOne writeOne)
+// Arrays of the record structs are written in one piece on a little-endian machine, where
+// the structs have the file's byte layout; elsewhere value by value.
+static_assert(sizeof(Vec3) == 12 && sizeof(AxisAngle) == 16 && sizeof(Face) == 8 && sizeof(TextureFace) == 12);
+
+[[maybe_unused]] void WriteValue(ByteWriter& out, const Vec3& value) { out.vec3(value); }
+[[maybe_unused]] void WriteValue(ByteWriter& out, const AxisAngle& value) { out.axisAngle(value); }
+[[maybe_unused]] void WriteValue(ByteWriter& out, const Face& face)
+{
+    out.u16(face.a);
+    out.u16(face.b);
+    out.u16(face.c);
+    out.u16(face.subMaterial);
+}
+[[maybe_unused]] void WriteValue(ByteWriter& out, const TextureFace& face)
+{
+    out.u32(face.a);
+    out.u32(face.b);
+    out.u32(face.c);
+}
+
+template <typename T>
+void WriteArray(ByteWriter& out, const std::vector<T>& values)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        out.raw(values.data(), values.size() * sizeof(T));
+    } else {
+        for (const T& value : values) WriteValue(out, value);
+    }
+}
+
+template <typename T>
+void WriteKeys(ByteWriter& out, const std::vector<T>& keys)
 {
     KeyBlock block(out);
-    for (const T& key : keys) writeOne(key);
+    WriteArray(out, keys);
     block.finish(std::uint32_t(keys.size()));
-}
-
-void WriteVec3Keys(ByteWriter& out, const std::vector<Vec3>& keys)
-{
-    WriteKeys(out, keys, [&](const Vec3& key) { out.vec3(key); });
-}
-
-void WriteRotationKeys(ByteWriter& out, const std::vector<AxisAngle>& keys)
-{
-    WriteKeys(out, keys, [&](const AxisAngle& key) { out.axisAngle(key); });
 }
 
 void WriteSurface(ByteWriter& out, const Vec3& ambient, const Vec3& diffuse, const Vec3& specular, float shine,
@@ -151,28 +172,18 @@ void WriteObject(ByteWriter& out, const ObjectRecord& object)
     out.u16(std::uint16_t(object.vertices.size()));
     out.u16(std::uint16_t(object.faces.size()));
     out.u16(!object.morphFrames.empty());
-    for (const Vec3& vertex : object.vertices) out.vec3(vertex);
-    for (const Face& face : object.faces) {
-        out.u16(face.a);
-        out.u16(face.b);
-        out.u16(face.c);
-        out.u16(face.subMaterial);
-    }
+    WriteArray(out, object.vertices);
+    WriteArray(out, object.faces);
     out.u32(std::uint32_t(object.textureVertices.size()));
-    for (const Vec3& vertex : object.textureVertices) out.vec3(vertex);
-    for (const TextureFace& face : object.textureFaces) {
-        out.u32(face.a);
-        out.u32(face.b);
-        out.u32(face.c);
-    }
-    for (const Vec3& normal : object.faceNormals) out.vec3(normal);
-    for (const Vec3& normal : object.vertexNormals) out.vec3(normal);
+    WriteArray(out, object.textureVertices);
+    WriteArray(out, object.textureFaces);
+    WriteArray(out, object.faceNormals);
+    WriteArray(out, object.vertexNormals);
     out.u16(object.material);
-    if (object.hasPositionKeys) WriteVec3Keys(out, object.positionKeys);
-    if (object.hasRotationKeys) WriteRotationKeys(out, object.rotationKeys);
-    if (object.hasScaleKeys) WriteVec3Keys(out, object.scaleKeys);
-    for (const auto& frame : object.morphFrames)
-        for (const Vec3& vertex : frame) out.vec3(vertex);
+    if (object.hasPositionKeys) WriteKeys(out, object.positionKeys);
+    if (object.hasRotationKeys) WriteKeys(out, object.rotationKeys);
+    if (object.hasScaleKeys) WriteKeys(out, object.scaleKeys);
+    for (const auto& frame : object.morphFrames) WriteArray(out, frame);
 }
 
 void WriteMaterial(ByteWriter& out, const MaterialRecord& material)
@@ -209,11 +220,11 @@ void WriteCamera(ByteWriter& out, const CameraRecord& camera)
     for (float fov : camera.fovKeys) out.f32(fov);
     out.u8(camera.hasNodeKeys);
     if (camera.hasNodeKeys) {
-        WriteVec3Keys(out, camera.positionKeys);
-        WriteRotationKeys(out, camera.rotationKeys);
+        WriteKeys(out, camera.positionKeys);
+        WriteKeys(out, camera.rotationKeys);
     }
     out.u8(camera.hasTargetKeys);
-    if (camera.hasTargetKeys) WriteVec3Keys(out, camera.targetKeys);
+    if (camera.hasTargetKeys) WriteKeys(out, camera.targetKeys);
 }
 
 void WriteLight(ByteWriter& out, const LightRecord& light)
@@ -226,10 +237,10 @@ void WriteLight(ByteWriter& out, const LightRecord& light)
     out.vec3(light.colour);
     out.f32(light.intensity);
     out.u8(light.hasPositionKeys);
-    if (light.hasPositionKeys) WriteVec3Keys(out, light.positionKeys);
+    if (light.hasPositionKeys) WriteKeys(out, light.positionKeys);
     if (!target) return;
     out.u8(light.hasTargetKeys);
-    if (light.hasTargetKeys) WriteVec3Keys(out, light.targetKeys);
+    if (light.hasTargetKeys) WriteKeys(out, light.targetKeys);
 }
 
 std::vector<std::uint8_t> WriteScene(const SceneRecords& scene)

@@ -6,8 +6,6 @@
 #include "VEK_ImportTexts.h"
 
 #include <algorithm>
-#include <bit>
-#include <type_traits>
 
 namespace aseimport {
 namespace {
@@ -341,57 +339,13 @@ private:
     scenefile::ObjectRecord record_;
 };
 
-// An object record with its arrays copied in one piece each: the record structs have the
-// file's byte layout on a little-endian machine.
-void WriteObjectRecord(scenefile::ByteWriter& out, const scenefile::ObjectRecord& object)
-{
-    if constexpr (std::endian::native != std::endian::little) {
-        scenefile::WriteObject(out, object);
-    } else {
-        static_assert(sizeof(Vec3) == 12 && sizeof(scenefile::Face) == 8 && sizeof(scenefile::TextureFace) == 12 &&
-                      sizeof(scenefile::AxisAngle) == 16);
-        const auto array = [&](const auto& values) {
-            using Value = typename std::decay_t<decltype(values)>::value_type;
-            static_assert(std::is_trivially_copyable_v<Value>);
-            out.raw(values.data(), values.size() * sizeof(Value));
-        };
-        const auto keys = [&](bool present, const auto& values) {
-            if (!present) return;
-            out.u32(std::uint32_t(values.size()));
-            array(values);
-        };
-        out.name(object.name);
-        out.name(object.parent);
-        out.u16(object.hasPositionKeys);
-        out.u16(object.hasRotationKeys);
-        out.u16(object.hasScaleKeys);
-        out.vec3(object.position);
-        out.vec3(object.rotationAxis);
-        out.f32(object.rotationAngle);
-        out.u16(std::uint16_t(object.vertices.size()));
-        out.u16(std::uint16_t(object.faces.size()));
-        out.u16(!object.morphFrames.empty());
-        array(object.vertices);
-        array(object.faces);
-        out.u32(std::uint32_t(object.textureVertices.size()));
-        array(object.textureVertices);
-        array(object.textureFaces);
-        array(object.faceNormals);
-        array(object.vertexNormals);
-        out.u16(object.material);
-        keys(object.hasPositionKeys, object.positionKeys);
-        keys(object.hasRotationKeys, object.rotationKeys);
-        keys(object.hasScaleKeys, object.scaleKeys);
-        for (const auto& frame : object.morphFrames) array(frame);
-    }
-}
 }  // namespace
 
 std::uint32_t WriteObjects(SectionContext& context)
 {
     context.checkRange((long long)context.layout.objects.size(), 0xFFFF, "the number of", "objects");
     for (const Span object : context.layout.objects) {
-        WriteObjectRecord(context.out, ObjectReader(context, object).read());
+        scenefile::WriteObject(context.out, ObjectReader(context, object).read());
         context.checkSize(0);
     }
     return std::uint32_t(context.layout.objects.size());
