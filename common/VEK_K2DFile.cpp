@@ -1,4 +1,5 @@
 #include "VEK_K2DFile.h"
+#include "VEK_Format.h"
 
 #include <cstdarg>
 
@@ -14,15 +15,6 @@ constexpr const char* kRecordPastEnd = "record %d runs past the end of the file 
 constexpr const char* kNoMask = "the file holds no mask image after its base image";
 }  // namespace text
 
-std::string Format(const char* format, ...)
-{
-    char buffer[256];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(buffer, sizeof buffer, format, arguments);
-    va_end(arguments);
-    return buffer;
-}
 
 // Reads fields of the record table, never past the file's real end.
 class Cursor {
@@ -79,11 +71,11 @@ private:
 bool TakeImage(Cursor& cursor, int number, long size, Record& record, Index& index)
 {
     if (size <= 0) {
-        index.error = Format(text::kBadSize, number, size);
+        index.error = FormatText(text::kBadSize, number, size);
         return false;
     }
     if (!cursor.Has(size)) {
-        index.error = Format(text::kPastEnd, number, size, cursor.position(), cursor.size());
+        index.error = FormatText(text::kPastEnd, number, size, cursor.position(), cursor.size());
         return false;
     }
     record.offset = cursor.position();
@@ -109,7 +101,7 @@ bool Start(const char* fixedFields, long fixedSize, Cursor& cursor, Index& index
         return false;
     }
     if (!cursor.Has(kHeaderSize + fixedSize)) {
-        index.error = Format(text::kEndsInHeader, fixedFields, cursor.size());
+        index.error = FormatText(text::kEndsInHeader, fixedFields, cursor.size());
         return false;
     }
     cursor.Skip(kHeaderSize);
@@ -154,7 +146,7 @@ Index IndexSequence(std::FILE* file)
     const int count = int(index.storedCount & 0xFF);
     for (int i = 0; i < count; ++i) {
         long size = 0;
-        if (!cursor.ReadInt32(size)) return Broken(index, Format(text::kRecordPastEnd, i, cursor.size()));
+        if (!cursor.ReadInt32(size)) return Broken(index, FormatText(text::kRecordPastEnd, i, cursor.size()));
         Record record;
         record.slot = i;
         if (!TakeImage(cursor, i, size, record, index)) return index;
@@ -178,7 +170,7 @@ Index IndexSlots(std::FILE* file)
         long size = 0;
         if (!cursor.ReadByte(nameLength) || !cursor.Read(name, nameLength) || !cursor.ReadByte(slot) ||
             !cursor.ReadInt32(size))
-            return Broken(index, Format(text::kRecordPastEnd, i, cursor.size()));
+            return Broken(index, FormatText(text::kRecordPastEnd, i, cursor.size()));
         record.nameLength = nameLength;
         record.name.assign(name, nameLength > unsigned(kMaxNameLength) ? unsigned(kMaxNameLength) : nameLength);
         record.slot = int(slot);

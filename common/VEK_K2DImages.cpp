@@ -1,4 +1,5 @@
 #include "VEK_K2DImages.h"
+#include "VEK_Format.h"
 
 #include "VEK_JpegReader.h"
 #include "VEK_K2DText.h"
@@ -9,15 +10,6 @@
 
 namespace k2d {
 namespace {
-std::string Format(const char* format, ...)
-{
-    char buffer[512];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(buffer, sizeof buffer, format, arguments);
-    va_end(arguments);
-    return buffer;
-}
 
 class ImageDecoder {
 public:
@@ -81,7 +73,7 @@ private:
     template <typename... Args>
     void Problem(const char* format, Args... args)
     {
-        result_.problems.push_back(Format(format, fileName_, args...));
+        result_.problems.push_back(FormatText(format, fileName_, args...));
     }
 
     std::FILE* file_;
@@ -98,7 +90,7 @@ ReadResult ReadImages(std::FILE* file, const char* fileName, Layout layout, bool
     const Index index = IndexFile(file, layout, withMask);
     if (!index.ok()) {
         result.damaged = true;
-        result.problems.push_back(Format(text::kDamaged, fileName ? fileName : "", index.error.c_str()));
+        result.problems.push_back(FormatText(text::kDamaged, fileName ? fileName : "", index.error.c_str()));
         return result;
     }
     const int stored = int(index.records.size());
@@ -106,7 +98,7 @@ ReadResult ReadImages(std::FILE* file, const char* fileName, Layout layout, bool
     int taken = stored;
     if (taken > limits.maxImages) {
         taken = limits.maxImages;
-        result.problems.push_back(Format(text::kTooMany, fileName ? fileName : "", stored, taken));
+        result.problems.push_back(FormatText(text::kTooMany, fileName ? fileName : "", stored, taken));
     }
     ImageDecoder decoder(file, fileName, limits, result);
     for (int i = 0; i < taken; ++i) decoder.Take(index.records[std::size_t(i)], i);

@@ -11,25 +11,12 @@
 
 namespace aseimport {
 
-std::string Format(const char* format, ...)
-{
-    std::va_list arguments;
-    va_start(arguments, format);
-    std::va_list again;
-    va_copy(again, arguments);
-    const int length = std::vsnprintf(nullptr, 0, format, arguments);
-    va_end(arguments);
-    std::string text(length > 0 ? std::size_t(length) : 0, '\0');
-    if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
-    va_end(again);
-    return text;
-}
 
 // ---- SectionContext ---------------------------------------------------------------------
 
 void SectionContext::fail(const std::string& reason) const
 {
-    throw ConversionError{text::kDllCaption, Format(text::kBadScene, options.inputName.c_str(), reason.c_str())};
+    throw ConversionError{text::kDllCaption, FormatText(text::kBadScene, options.inputName.c_str(), reason.c_str())};
 }
 
 void SectionContext::fail(const char* caption, const std::string& message) const
@@ -39,20 +26,20 @@ void SectionContext::fail(const char* caption, const std::string& message) const
 
 long long SectionContext::checkRange(long long value, long long max, const char* what, const std::string& name) const
 {
-    if (value < 0 || value > max) fail(Format(text::kOutOfRange, what, name.c_str(), value, max));
+    if (value < 0 || value > max) fail(FormatText(text::kOutOfRange, what, name.c_str(), value, max));
     return value;
 }
 
 void SectionContext::checkSize(std::uint64_t extra) const
 {
-    if (out.size() + extra > options.maxOutputBytes) fail(Format(text::kTooBig, options.maxOutputBytes >> 20));
+    if (out.size() + extra > options.maxOutputBytes) fail(FormatText(text::kTooBig, options.maxOutputBytes >> 20));
 }
 
 Span SectionContext::requireBlock(Cursor& cursor, const char* keyword) const
 {
     const std::size_t at = cursor.position();
     const Span inside = cursor.block();
-    if (cursor.position() == at) fail(Format(text::kNoBlock, keyword, this->text.lineOf(at)));
+    if (cursor.position() == at) fail(FormatText(text::kNoBlock, keyword, this->text.lineOf(at)));
     return inside;
 }
 
@@ -86,7 +73,7 @@ void SectionContext::findRecords(Span span, int depth)
             // Groups, and blocks this reader does not know, may hold records.
             const Span inside = cursor.block();
             if (inside.empty()) continue;
-            if (depth >= kMaxGroupDepth) fail(Format(text::kTooDeep, kMaxGroupDepth, this->text.lineOf(at)));
+            if (depth >= kMaxGroupDepth) fail(FormatText(text::kTooDeep, kMaxGroupDepth, this->text.lineOf(at)));
             findRecords(inside, depth + 1);
         }
     }
@@ -95,7 +82,7 @@ void SectionContext::findRecords(Span span, int depth)
 void SectionContext::showConsoleMessage(const char* format, const std::string& name) const
 {
     if (!options.consoleMessages) return;
-    const std::string message = Format(format, name.c_str());
+    const std::string message = FormatText(format, name.c_str());
     plat::ShowMessage(text::kConsoleCaption, message.c_str());
 }
 
@@ -152,15 +139,15 @@ ConvertResult ConvertAse(std::string_view fileBytes, const ConvertOptions& optio
     ConvertResult result;
     try {
         if (fileBytes.empty())
-            throw ConversionError{text::kDllCaption, Format(text::kEmptyInput, options.inputName.c_str())};
+            throw ConversionError{text::kDllCaption, FormatText(text::kEmptyInput, options.inputName.c_str())};
         std::string decoded;
         AseText text(DecodeAseText(fileBytes, decoded));
         if (!StartsLikeAse(text.text()))
-            throw ConversionError{text::kDllCaption, Format(text::kNotAse, options.inputName.c_str())};
+            throw ConversionError{text::kDllCaption, FormatText(text::kNotAse, options.inputName.c_str())};
         std::string reason;
         if (!text.indexBlocks(&reason))
             throw ConversionError{text::kDllCaption,
-                                  Format(text::kBadScene, options.inputName.c_str(), reason.c_str())};
+                                  FormatText(text::kBadScene, options.inputName.c_str(), reason.c_str())};
         SectionContext context(text, options, log);
         context.out.bytes().reserve(fileBytes.size() / 4);
         WriteScene(context, result);
@@ -171,7 +158,7 @@ ConvertResult ConvertAse(std::string_view fileBytes, const ConvertOptions& optio
         result.message = error.message;
     } catch (const std::bad_alloc&) {
         result.caption = text::kDllCaption;
-        result.message = Format(text::kBadScene, options.inputName.c_str(), "out of memory");
+        result.message = FormatText(text::kBadScene, options.inputName.c_str(), "out of memory");
     }
     if (!result.ok) log.write(text::kLogFailed, result.message.c_str());
     return result;

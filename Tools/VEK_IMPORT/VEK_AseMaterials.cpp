@@ -98,7 +98,7 @@ public:
         Cursor cursor(text_, material);
         for (long long slot = 0; slot < subCount; ++slot) {
             if (!cursor.findAtLevel("*SUBMATERIAL"))
-                context_.fail(Format(text::kTooFewSubMaterials, name.c_str(), subCount, std::size_t(slot)));
+                context_.fail(FormatText(text::kTooFewSubMaterials, name.c_str(), subCount, std::size_t(slot)));
             writeSubMaterial(unsigned(slot), context_.requireBlock(cursor, "*SUBMATERIAL"), name);
         }
     }
@@ -158,7 +158,7 @@ private:
             read = std::ferror(file) == 0;
             std::fclose(file);
         }
-        if (!read) context_.fail(text::kFatalCaption, Format(text::kTextureNotFound, path.c_str()));
+        if (!read) context_.fail(text::kFatalCaption, FormatText(text::kTextureNotFound, path.c_str()));
         out_.u32(std::uint32_t(bytes.size()));
         out_.raw(bytes.data(), bytes.size());
     }
@@ -177,7 +177,7 @@ std::uint32_t WriteMaterials(SectionContext& context)
     context.checkRange(count, 0xFFFF, "the number of", "materials");
     MaterialWriter writer(context);
     for (long long index = 0; index < count; ++index) {
-        if (!cursor.findAtLevel("*MATERIAL")) context.fail(Format(text::kTooFewMaterials, count, std::size_t(index)));
+        if (!cursor.findAtLevel("*MATERIAL")) context.fail(FormatText(text::kTooFewMaterials, count, std::size_t(index)));
         writer.write(std::uint32_t(index), context.requireBlock(cursor, "*MATERIAL"));
         context.checkSize(0);
     }

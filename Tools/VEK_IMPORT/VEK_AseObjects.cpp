@@ -119,7 +119,7 @@ private:
             points.push_back(ReadVec3(cursor));
         });
         if ((long long)points.size() < count)
-            context_.fail(Format(text::kTooFewItems, name_.c_str(), points.size(), count, what));
+            context_.fail(FormatText(text::kTooFewItems, name_.c_str(), points.size(), count, what));
         return points;
     }
 
@@ -142,14 +142,14 @@ private:
             record_.faces.push_back(face);
         });
         if ((long long)record_.faces.size() < faceCount_)
-            context_.fail(Format(text::kTooFewItems, name_.c_str(), record_.faces.size(), faceCount_, "faces"));
+            context_.fail(FormatText(text::kTooFewItems, name_.c_str(), record_.faces.size(), faceCount_, "faces"));
         context_.log.write(text::kFacesRead);
     }
 
     std::uint16_t vertexIndex(long long index) const
     {
         if (index < 0 || index >= vertexCount_)
-            context_.fail(Format(text::kFaceIndex, name_.c_str(), record_.faces.size(), "vertex", index,
+            context_.fail(FormatText(text::kFaceIndex, name_.c_str(), record_.faces.size(), "vertex", index,
                                  vertexCount_ - 1));
         return std::uint16_t(index);
     }
@@ -188,7 +188,7 @@ private:
         auto corner = [&](Cursor& cursor) {
             const long long index = cursor.integer();
             if (index < 0 || index >= textureVertexCount)
-                context_.fail(Format(text::kFaceIndex, name_.c_str(), record_.textureFaces.size(), "texture vertex",
+                context_.fail(FormatText(text::kFaceIndex, name_.c_str(), record_.textureFaces.size(), "texture vertex",
                                      index, textureVertexCount - 1));
             return std::uint32_t(index);
         };
@@ -204,7 +204,7 @@ private:
             faces.push_back(face);
         });
         if ((long long)faces.size() < faceCount_)
-            context_.fail(Format(text::kTooFewItems, name_.c_str(), faces.size(), faceCount_, "texture faces"));
+            context_.fail(FormatText(text::kTooFewItems, name_.c_str(), faces.size(), faceCount_, "texture faces"));
         context_.log.write(text::kTextureFacesRead);
         if (!faces.empty())
             context_.log.write(text::kLastTextureFace, lastIndex, double(faces.back().a), double(faces.back().b),
@@ -316,7 +316,7 @@ private:
             ForEachEntry(text_, list, "MESH_VERTEX", std::size_t(vertexCount_),
                          [&](Cursor& points, long long) { vertices.push_back(ReadVec3(points)); });
             if ((long long)vertices.size() < vertexCount_)
-                context_.fail(Format(text::kFrameVertices, name_.c_str(), time, vertices.size(), vertexCount_));
+                context_.fail(FormatText(text::kFrameVertices, name_.c_str(), time, vertices.size(), vertexCount_));
             samples.emplace_back(time, std::move(vertices));
         }
         bool gaps = false;

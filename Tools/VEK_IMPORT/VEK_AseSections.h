@@ -1,6 +1,8 @@
 // Shared by the converter's section writers (objects, materials, cameras, lights).
 #pragma once
 
+#include "VEK_Format.h"
+
 #include "VEK_AseConverter.h"
 #include "VEK_AseText.h"
 #include "VEK_SceneFile.h"
@@ -21,7 +23,7 @@ struct ConversionError {
 };
 
 // printf into a std::string.
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+using ::FormatText;
 
 // Where the records are: the blocks of the objects, cameras and lights in file order
 // (grouped ones too) and the material list.

@@ -41,7 +41,7 @@ public:
         if (!result.ok) return fail(result.caption, result.message, log);
         std::string reason;
         if (!scenefile::WriteFileAtomically(outputPath_, result.bytes, &reason)) {
-            const std::string message = Format(text::kCantWriteOutput, outputPath_.c_str(), reason.c_str());
+            const std::string message = FormatText(text::kCantWriteOutput, outputPath_.c_str(), reason.c_str());
             log.write(text::kLogFailed, message.c_str());
             return fail(text::kDllCaption, message, log);
         }

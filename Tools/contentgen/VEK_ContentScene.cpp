@@ -7,6 +7,7 @@
 //   "Data/escena1_*.jpg"  the textures its bitmaps name
 // Every track is sampled at every frame, as 3ds Max writes sampled controllers.
 #include "VEK_ContentGen.h"
+#include "VEK_Format.h"
 #include "VEK_JpegWriter.h"
 
 #include <array>
@@ -215,18 +216,8 @@ private:
     std::string text_;
 };
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...)
-{
-    char buffer[256];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(buffer, sizeof buffer, format, arguments);
-    va_end(arguments);
-    return buffer;
-}
 
-std::string Point(V3 p) { return Format("%.4f\t%.4f\t%.4f", p.x, p.y, p.z); }
+std::string Point(V3 p) { return FormatText("%.4f\t%.4f\t%.4f", p.x, p.y, p.z); }
 
 double Seconds(int frame) { return frame / 30.0; }
 
@@ -340,7 +331,7 @@ void AnimateCrate(AseText& ase)
     });
     // The first sample is the node's rotation; each later one turns it further.
     ase.track(2, "ROT", [](int frame) {
-        return Format("0.0000\t0.0000\t1.0000\t%.4f", frame == 0 ? 0.0 : 2 * kPi / kLastFrame);
+        return FormatText("0.0000\t0.0000\t1.0000\t%.4f", frame == 0 ? 0.0 : 2 * kPi / kLastFrame);
     });
     ase.close(1);
 }
@@ -351,7 +342,7 @@ void AnimateOrb(AseText& ase)
     ase.line(2, "*NODE_NAME \"Orb\"");
     ase.track(2, "SCALE", [](int frame) {
         const double scale = 1.0 + 0.25 * std::sin(2 * kPi * Seconds(frame));
-        return Format("%.4f\t%.4f\t%.4f\t0.0000\t0.0000\t0.0000\t0.0000", scale, scale, scale);
+        return FormatText("%.4f\t%.4f\t%.4f\t0.0000\t0.0000\t0.0000\t0.0000", scale, scale, scale);
     });
     ase.close(1);
 }
@@ -417,7 +408,7 @@ void Camera(AseText& ase)
     ase.line(2, "*NODE_NAME \"Camera01\"");
     ase.track(2, "POS", [](int frame) { return Point(CameraEye(frame)); });
     ase.track(2, "ROT", [](int frame) {
-        return Format("0.0000\t0.0000\t1.0000\t%.4f", frame == 0 ? 0.0 : 2 * kPi / kLastFrame);
+        return FormatText("0.0000\t0.0000\t1.0000\t%.4f", frame == 0 ? 0.0 : 2 * kPi / kLastFrame);
     });
     ase.close(1);
     ase.open(1, "TM_ANIMATION");
