@@ -64,16 +64,18 @@ void FlipGlow(DemoEngine& demo, int, const char*) { demo.glowOn = !demo.glowOn; 
 void RadialSwitch(DemoEngine& demo, int on, const char*) { demo.radialSwitch = on != 0; }
 void FlipRadialSwitch(DemoEngine& demo, int, const char*) { demo.radialSwitch = !demo.radialSwitch; }
 
-// number: the update rate; a negative rate also names the scene in the selected layer
-// while in layers mode.
+// number: the new update rate, 0 to keep it.
 void EnableScene(DemoEngine& demo, int rate, const char* scene)
 {
-    if (rate < 0) {
-        rate = -rate;
-        if (demo.layersMode) demo.layers[demo.selectedLayer].SetSceneName(scene);
-    }
     if (rate > 0) demo.updateRate = rate;
     vekEnableScene(scene);
+}
+
+// The same, and in layers mode the selected layer shows the scene from now on.
+void EnableSceneInLayer(DemoEngine& demo, int rate, const char* scene)
+{
+    if (demo.layersMode) demo.layers[demo.selectedLayer].SetSceneName(scene);
+    EnableScene(demo, rate, scene);
 }
 
 void StartSkin(DemoEngine& demo, int slot, const char*)
@@ -165,9 +167,9 @@ const Row kRows[] = {
     {kF12, D, A, Glow, 0},
     {'P', U, U, RadialSwitch, 0},
     {'P', D, U, RadialSwitch, 1},
-    {'1', U, A, EnableScene, -25, "arbol"},
-    {'2', U, A, EnableScene, -35, "TEST002"},
-    {'3', U, A, EnableScene, -35, "TEST003"},
+    {'1', U, A, EnableSceneInLayer, 25, "arbol"},
+    {'2', U, A, EnableSceneInLayer, 35, "TEST002"},
+    {'3', U, A, EnableSceneInLayer, 35, "TEST003"},
     {'4', U, A, EnableScene, 35, "TEST004"},
     {'5', U, A, EnableScene, 35, "TEST005"},
     {'6', U, A, EnableScene, 35, "TEST006"},

@@ -23,6 +23,7 @@ protected:
         ASSERT_TRUE(soundtest::WriteTone((dir / "music.wav").string(), SF_FORMAT_WAV | SF_FORMAT_PCM_16, tone));
         dir.write("demotest.xml",
                   "<demoproject><engineDEMO name=\"t\" mp3=\"1\" mp3name=\"music.wav\" loadactions=\"1\">"
+                  "<FX type=\"2d\" class=\"r2txt\" name=\"early\" start=\"0.1\"/>"
                   "<FX type=\"2d\" class=\"r2txt\" name=\"a\" start=\"0.5\"/>"
                   "<FX type=\"2d\" class=\"r2txt\" name=\"b\" start=\"1.5\"/>"
                   "</engineDEMO></demoproject>");
@@ -68,9 +69,11 @@ TEST_F(MusicEnd, WithLoopTheShowRestartsWithEveryObjectOff)
     demo->glowOn = true;
     demo->radialSwitch = true;
     demo->layersMode = true;
+    // At start-up the music started before the events were read: nothing was skipped.
+    EXPECT_EQ(demo->events.cursor, 0);
     while (demo->events.Fire(9.0f)) {
     }
-    ASSERT_EQ(demo->events.cursor, 2);
+    ASSERT_EQ(demo->events.cursor, 3);
 
     EXPECT_EQ(TicksUntilEnd(3.0), -1) << "a looping show never ends by its music";
     EXPECT_EQ(demo->flashEnabled[3], 0);
@@ -79,10 +82,10 @@ TEST_F(MusicEnd, WithLoopTheShowRestartsWithEveryObjectOff)
     EXPECT_FALSE(demo->radialSwitch);
     EXPECT_TRUE(demo->layersMode) << "layers mode is kept over a restart";
     EXPECT_FALSE(demo->sound.restarted);
-    // The events were read again before the music started, so the seek to the start
-    // time (0.2 s) skipped none of them; the cursor is back at the first.
-    EXPECT_EQ(demo->events.count, 2);
-    EXPECT_EQ(demo->events.cursor, 0);
+    // On a restart the events are read before the music starts, so the seek to the start
+    // time (0.2 s) skips the one at 0.1 s.
+    EXPECT_EQ(demo->events.count, 3);
+    EXPECT_EQ(demo->events.cursor, 1);
     EXPECT_LT(demo->sound.Position(), 1.0f);
 }
 
@@ -93,7 +96,7 @@ TEST_F(MusicEnd, RepeatedRestartsKeepOneStream)
     ASSERT_NE(first, nullptr);
     for (int round = 0; round < 20; ++round) EXPECT_EQ(TicksUntilEnd(3.0), -1);
     EXPECT_NE(demo->sound.stream, nullptr);
-    EXPECT_EQ(demo->events.count, 2);
+    EXPECT_EQ(demo->events.count, 3);
 }
 
 }  // namespace
