@@ -260,6 +260,8 @@ int RunPlayer(const PlayerOptions& options, PlayerReport* reportOut)
     theDemo.updateRate = kPlayerUpdateRate;
 
     FrameLoop(options, report).Run();
+    report.eventsFired = theDemo.events.cursor;
+    report.showSeconds = theDemo.sound.Position();
 
     theDemo.Shutdown();
     KillPlayerWindow();

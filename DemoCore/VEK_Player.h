@@ -38,6 +38,8 @@ struct PlayerReport {
     uint64_t presentedFrames = 0;
     uint64_t updateTicks = 0;
     uint32_t milliseconds = 0;
+    int eventsFired = 0;          // timed events the show reached (since its last restart)
+    float showSeconds = 0.0f;     // demo time (music position) at the end
     bool endedByEscape = false;
     bool endedByQuit = false;
     bool endedByMusic = false;
