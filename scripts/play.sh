@@ -10,14 +10,14 @@ bin=${BUILD_DIR:-$root/build}/bin
 (cd "$root/content" && "$bin/ase2vek" escena/sample.ase escena/sample.vek)
 
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${SDL_VIDEODRIVER:-}" ]; then
-  # Without a display the whole show is rendered off-screen on a virtual clock (25 frames
+  # Without a display the whole show is rendered off-screen on a virtual clock (250 frames
   # a second of show time, as fast as the machine goes), one picture a second kept.
   capture=${BUILD_DIR:-$root/build}/capture
   mkdir -p "$capture"
   rm -f "$capture"/frame*.ppm
   echo "No display: rendering the show off-screen in batch mode; one frame a second goes to $capture/." >&2
   export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
-  exec "$bin/demo" --dir "$root/content" --no-dialog --window --batch --fixed-fps 25 \
-    --capture "$capture" --capture-every 25 "$@"
+  exec "$bin/demo" --dir "$root/content" --no-dialog --window --batch --fixed-fps 250 \
+    --capture "$capture" --capture-every 250 "$@"
 fi
 exec "$bin/demo" --dir "$root/content" "$@"
