@@ -132,12 +132,7 @@ private:
 
 std::uint32_t WriteCameras(SectionContext& context)
 {
-    context.checkRange((long long)context.layout.cameras.size(), 0xFFFF, "the number of", "cameras");
-    for (const Span camera : context.layout.cameras) {
-        scenefile::WriteCamera(context.out, CameraReader(context, camera).read());
-        context.checkSize(0);
-    }
-    return std::uint32_t(context.layout.cameras.size());
+    return WriteRecords<CameraReader>(context, context.layout.cameras, "cameras", scenefile::WriteCamera);
 }
 
 }  // namespace aseimport

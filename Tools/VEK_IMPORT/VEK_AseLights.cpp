@@ -80,12 +80,7 @@ private:
 
 std::uint32_t WriteLights(SectionContext& context)
 {
-    context.checkRange((long long)context.layout.lights.size(), 0xFFFF, "the number of", "lights");
-    for (const Span light : context.layout.lights) {
-        scenefile::WriteLight(context.out, LightReader(context, light).read());
-        context.checkSize(0);
-    }
-    return std::uint32_t(context.layout.lights.size());
+    return WriteRecords<LightReader>(context, context.layout.lights, "lights", scenefile::WriteLight);
 }
 
 }  // namespace aseimport

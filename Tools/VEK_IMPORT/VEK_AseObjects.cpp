@@ -343,12 +343,7 @@ private:
 
 std::uint32_t WriteObjects(SectionContext& context)
 {
-    context.checkRange((long long)context.layout.objects.size(), 0xFFFF, "the number of", "objects");
-    for (const Span object : context.layout.objects) {
-        scenefile::WriteObject(context.out, ObjectReader(context, object).read());
-        context.checkSize(0);
-    }
-    return std::uint32_t(context.layout.objects.size());
+    return WriteRecords<ObjectReader>(context, context.layout.objects, "objects", scenefile::WriteObject);
 }
 
 }  // namespace aseimport

@@ -115,6 +115,20 @@ std::vector<Value> SampleEveryFrame(std::vector<std::pair<long long, Value>> sam
 
 // ---- sections -----------------------------------------------------------------------------
 
+// Reads every block with a Reader (constructed from the context and the block, `read()`
+// giving the record) and writes the record; returns how many were written.
+template <typename Reader, typename Record>
+std::uint32_t WriteRecords(SectionContext& context, const std::vector<Span>& blocks, const char* what,
+                           void (*write)(scenefile::ByteWriter&, const Record&))
+{
+    context.checkRange((long long)blocks.size(), 0xFFFF, "the number of", what);
+    for (const Span block : blocks) {
+        write(context.out, Reader(context, block).read());
+        context.checkSize(0);
+    }
+    return std::uint32_t(blocks.size());
+}
+
 std::uint32_t WriteObjects(SectionContext& context);
 std::uint32_t WriteMaterials(SectionContext& context);
 std::uint32_t WriteCameras(SectionContext& context);
