@@ -11,14 +11,6 @@ using scenefile::Vec3;
 
 constexpr float kFreeCameraDistance = 100.0f;   // when a free camera gives no target distance
 
-Vec3 ReadVec3(Cursor& cursor)
-{
-    Vec3 value;
-    value.x = cursor.real();
-    value.y = cursor.real();
-    value.z = cursor.real();
-    return value;
-}
 
 class CameraReader {
 public:

@@ -42,10 +42,7 @@ private:
 
     Vec3 readLoggedVec3(Cursor& cursor)
     {
-        Vec3 value;
-        value.x = cursor.real();
-        value.y = cursor.real();
-        value.z = cursor.real();
+        const Vec3 value = ReadVec3(cursor);
         context_.log.write(text::kLightValue, value.x);
         context_.log.write(text::kLightValue, value.y);
         context_.log.write(text::kLightValue, value.z);

@@ -11,15 +11,6 @@ namespace aseimport {
 namespace {
 using scenefile::Vec3;
 
-Vec3 ReadVec3(Cursor& cursor)
-{
-    Vec3 value;
-    value.x = cursor.real();
-    value.y = cursor.real();
-    value.z = cursor.real();
-    return value;
-}
-
 // The inside of the block opened after the first keyword among span's own lines; empty
 // when absent.
 Span BlockAfter(const AseText& text, Span span, std::string_view keyword, bool* found = nullptr)

@@ -113,6 +113,16 @@ std::vector<Value> SampleEveryFrame(std::vector<std::pair<long long, Value>> sam
 }
 
 
+// Three numbers at the cursor as a point or colour, as the file gives them.
+inline scenefile::Vec3 ReadVec3(Cursor& cursor)
+{
+    scenefile::Vec3 value;
+    value.x = cursor.real();
+    value.y = cursor.real();
+    value.z = cursor.real();
+    return value;
+}
+
 // ---- sections -----------------------------------------------------------------------------
 
 // Reads every block with a Reader (constructed from the context and the block, `read()`
