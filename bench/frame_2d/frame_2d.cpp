@@ -34,58 +34,38 @@
 #include <unistd.h>
 
 // ---- allocation counting -------------------------------------------------------------
-// Counted only while `counting` is set and only on the thread that set it.
+// operator new is counted by CountingNew.h; every malloc on the counted thread (the GL
+// driver's included) is counted here, while the same switch is on.
+#include "CountingNew.h"
+
 namespace {
-std::atomic<bool> counting{false};
-thread_local bool countedThread = false;
-long newCount = 0;
 long mallocCount = 0;
+bool CountingMalloc() { return countingnew::countedThread && countingnew::counting.load(std::memory_order_relaxed); }
 }  // namespace
 
 extern "C" {
 void* __libc_malloc(size_t);
 void* __libc_calloc(size_t, size_t);
 void* __libc_realloc(void*, size_t);
-void* __libc_memalign(size_t, size_t);
 void __libc_free(void*);
 
 void* malloc(size_t size)
 {
-    if (countedThread && counting.load(std::memory_order_relaxed)) ++mallocCount;
+    if (CountingMalloc()) ++mallocCount;
     return __libc_malloc(size);
 }
 void* calloc(size_t count, size_t size)
 {
-    if (countedThread && counting.load(std::memory_order_relaxed)) ++mallocCount;
+    if (CountingMalloc()) ++mallocCount;
     return __libc_calloc(count, size);
 }
 void* realloc(void* memory, size_t size)
 {
-    if (countedThread && counting.load(std::memory_order_relaxed)) ++mallocCount;
+    if (CountingMalloc()) ++mallocCount;
     return __libc_realloc(memory, size);
 }
 void free(void* memory) { __libc_free(memory); }
 }
-
-void* operator new(std::size_t size)
-{
-    if (countedThread && counting.load(std::memory_order_relaxed)) ++newCount;
-    if (void* memory = std::malloc(size ? size : 1)) return memory;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    if (countedThread && counting.load(std::memory_order_relaxed)) ++newCount;
-    return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
-void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace {
 namespace fs = std::filesystem;
@@ -223,10 +203,9 @@ int Measure(int frames, int rounds)
     demo->layersMode = true;
     for (int i = 0; i < 50; ++i) Frame(*demo);  // warm up: shaders, textures, first captures
 
-    countedThread = true;
-    counting = true;
+    StartCountingNew();
     for (int i = 0; i < kAllocationFrames; ++i) Frame(*demo);
-    counting = false;
+    const long newCount = StopCountingNew();
 
     // Layers on and off in alternating rounds; the normal frame switches the layers'
     // captures off, so each layers round switches them on again.

@@ -5,39 +5,7 @@
 #include "VEK_K2DPack.h"
 #include "vekPlatform.h"
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-#include <thread>
-
-namespace {
-std::atomic<bool> counting{false};
-std::atomic<long> allocations{0};
-std::thread::id countedThread;
-
-void* Allocate(std::size_t size) noexcept
-{
-    if (counting.load(std::memory_order_relaxed) && std::this_thread::get_id() == countedThread) ++allocations;
-    return std::malloc(size ? size : 1);
-}
-void* AllocateOrThrow(std::size_t size)
-{
-    if (void* memory = Allocate(size)) return memory;
-    throw std::bad_alloc();
-}
-}  // namespace
-
-// Every unaligned form, so that no memory crosses between this allocator and another.
-void* operator new(std::size_t size) { return AllocateOrThrow(size); }
-void* operator new[](std::size_t size) { return AllocateOrThrow(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
-void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+#include "CountingNew.h"
 
 namespace {
 
@@ -93,12 +61,9 @@ TEST_F(FrameAllocations, SteadyStateFramesAllocateNothing)
     };
     for (int warmUp = 0; warmUp < 20; ++warmUp) frame();
 
-    countedThread = std::this_thread::get_id();
-    allocations = 0;
-    counting = true;
+    StartCountingNew();
     for (int i = 0; i < 200; ++i) frame();
-    counting = false;
-    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_EQ(StopCountingNew(), 0);
     EXPECT_TRUE(demo->layers[2].Target().active) << "the layers really ran";
     EXPECT_GT(demo->flashes[0].alpha, 0.0f);
     demo->Shutdown();
