@@ -35,6 +35,7 @@ constexpr char kLightLine[] = "\nProcessing Light %s";
 constexpr char kLightsEnd[] = "\nLoaded Lights in %3.3f seconds\n";
 constexpr char kSceneEnd[] = "\nLoaded Scene in %3.3f seconds\n";
 constexpr char kRejectedLine[] = "\nScene file rejected at byte %zu: %s\n";
+constexpr char kFlagNote[] = "\nAt byte %zu, %s: taken as set";
 constexpr char kRejectedCaption[] = "K3D Loading ERROR";
 constexpr char kRejectedMessage[] = "vek engine: scene file %s is damaged and was not loaded: %s (byte %zu)";
 
@@ -194,6 +195,13 @@ void SceneLoader::reject(Section* section)
     file_.close();
 }
 
+void SceneLoader::logNotes(Section& section)
+{
+    for (const scenefile::ReadError& note : reader_->notes())
+        Log(section.log(), kFlagNote, note.offset, note.what.c_str());
+    reader_->notes().clear();
+}
+
 void SceneLoader::close()
 {
     const bool complete = usable();
@@ -306,6 +314,7 @@ bool SceneLoader::readObjects(ThingList& objects, ThingList& controllers)
     for (std::uint32_t i = 0; i < objectCount; ++i) {
         const bool read = reader_->readObject(i, record);
         if (reader_->named()) Log(section.log(), kObjectLine, record.name.c_str());
+        logNotes(section);
         if (!read) {
             reject(&section);
             return false;
@@ -333,6 +342,7 @@ bool SceneLoader::readMaterials(ThingList& materials)
     for (std::uint32_t i = 0; i < materialCount; ++i) {
         const bool read = reader_->readMaterial(i, record);
         if (reader_->named()) Log(section.log(), kMaterialLine, record.name.c_str());
+        logNotes(section);
         if (!read) {
             reject(&section);
             return false;
@@ -368,6 +378,7 @@ bool SceneLoader::readCameras(ThingList& cameras, ThingList& controllers)
     for (std::uint32_t i = 0; i < cameraCount; ++i) {
         const bool read = reader_->readCamera(i, record);
         if (reader_->named()) Log(section.log(), kCameraLine, record.name.c_str());
+        logNotes(section);
         if (!read) {
             reject(&section);
             return false;
@@ -423,6 +434,7 @@ bool SceneLoader::readLights(ThingList& targetLights, ThingList& omniLights, Thi
     for (std::uint32_t i = 0; i < lightCount; ++i) {
         const bool read = reader_->readLight(i, record);
         if (reader_->named()) Log(section.log(), kLightLine, record.name.c_str());
+        logNotes(section);
         if (!read) {
             reject(&section);
             return false;

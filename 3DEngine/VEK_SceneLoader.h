@@ -53,6 +53,8 @@ private:
     class Section;
     bool usable() const { return reader_ && !failed; }
     void reject(Section* section);
+    // One log line for each flag byte above 1 that the last record read took as set.
+    void logNotes(Section& section);
 
     scenefile::FileBytes file_;
     std::unique_ptr<scenefile::RecordReader> reader_;

@@ -431,7 +431,8 @@ std::string CountProblem(const char* what, std::size_t count, std::size_t limit)
 std::string NameProblem(const char* what, const std::string& name)
 {
     if (name.size() <= kMaxNameLength) return {};
-    return std::string(what) + " is " + std::to_string(name.size()) + " bytes long (at most 255)";
+    return std::string(what) + " is " + std::to_string(name.size()) + " bytes long (at most " +
+           std::to_string(kMaxNameLength) + ")";
 }
 
 std::string ObjectProblem(const ObjectRecord& object, std::uint32_t morphFrames)
@@ -558,8 +559,11 @@ bool RecordReader::name(const char* field, std::string& text, bool mayBeEmpty)
     const std::size_t at = in_.offset();
     std::uint16_t length = 0;
     if (!in_.u16(length)) return truncated(field);
-    if (length > kMaxNameLength)
-        return fail(std::string(field) + " is " + std::to_string(length) + " bytes long (at most 255)", at);
+    const std::size_t limit = strict_ ? kMaxNameLength : kMaxReadableNameLength;
+    if (length > limit)
+        return fail(std::string(field) + " is " + std::to_string(length) + " bytes long (at most " +
+                        std::to_string(limit) + ")",
+                    at);
     if (length > in_.remaining()) return fail(std::string(field) + " runs past the end of the file", at);
     text.assign(reinterpret_cast<const char*>(in_.data() + in_.offset()), length);
     in_.skip(length);
@@ -572,9 +576,13 @@ bool RecordReader::flag8(const char* field, bool& value)
     const std::size_t at = in_.offset();
     std::uint8_t raw = 0;
     if (!in_.u8(raw)) return truncated(field);
-    // Any other value would make the fields that follow be read from the wrong place.
-    if (raw > 1) return fail(std::string(field) + " is " + std::to_string(raw) + " (0 or 1 expected)", at);
-    value = raw == 1;
+    // A flag is set when it is not 0; the format writes only 0 and 1.
+    if (raw > 1) {
+        const std::string what = std::string(field) + " is " + std::to_string(raw) + " (0 or 1 expected)";
+        if (strict_) return fail(what, at);
+        notes_.push_back({context_.empty() ? what : context_ + ": " + what, at});
+    }
+    value = raw != 0;
     return true;
 }
 

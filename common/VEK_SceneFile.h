@@ -36,9 +36,11 @@ constexpr std::size_t kLastFrameAt = 50;
 // Longest names the loader keeps (its working buffers): cameras 28 bytes, others 31.
 constexpr std::size_t kMaxCameraName = 28;
 constexpr std::size_t kMaxName = 31;
-// Longest name the format can carry: readers take the count's low byte as the length, so
-// a name's count must fit in it (the writer cuts longer names, readers reject them).
-constexpr std::size_t kMaxNameLength = 255;
+// Longest name the format carries: the writer cuts longer names, strict reading rejects
+// them. The loader takes the count's low byte as the length, so it still reads names of
+// up to kMaxReadableNameLength bytes and rejects a count above that.
+constexpr std::size_t kMaxNameLength = 127;
+constexpr std::size_t kMaxReadableNameLength = 255;
 // A multi-material has at most this many sub-materials (slot 0 and nine more).
 constexpr std::size_t kMaxSubMaterials = 10;
 
@@ -322,11 +324,12 @@ struct ReadError {
 // Reads the header and then the records one by one, in file order, never past the end of
 // the bytes. Every read checks its counts and lengths against what remains, and rejects
 // values that would make a reader of the records go wrong: names longer than 255 bytes,
-// flag and kind bytes other than 0 and 1, face indices outside the vertex and texture
-// vertex arrays, more than 10 sub-materials. Strict reading also rejects what the format
-// forbids but a tolerant reader can live with (wrong magic, empty names, values of
-// 16- and 32-bit flags other than 0 and 1, no texture vertices, a material index that is
-// not its position, bytes after the last record).
+// kind bytes other than 0 and 1, face indices outside the vertex and texture vertex
+// arrays, more than 10 sub-materials. Strict reading also rejects what the format forbids
+// but a tolerant reader can live with (wrong magic, empty names, names longer than 127
+// bytes, flags other than 0 and 1, no texture vertices, a material index that is not its
+// position, bytes after the last record). A tolerant reader takes a flag byte above 1 as
+// set and notes it (notes()).
 class RecordReader {
 public:
     RecordReader(const std::uint8_t* data, std::size_t size, bool strict = false);
@@ -342,6 +345,9 @@ public:
     bool finish();
 
     const ReadError& error() const { return error_; }
+    // What tolerant reading let pass in the records read so far (flag bytes above 1),
+    // one note each; the caller may clear them.
+    std::vector<ReadError>& notes() { return notes_; }
     std::size_t offset() const { return in_.offset(); }
     // The record being read got as far as its name (so a failed record can be named).
     bool named() const { return named_; }
@@ -365,6 +371,7 @@ private:
     std::string context_;   // the record being read, for messages
     bool named_ = false;
     ReadError error_;
+    std::vector<ReadError> notes_;
 };
 
 // Reads a whole file into records. False with the first problem when it is not readable.

@@ -139,7 +139,7 @@ TEST(SceneFileWriter, NamesLongerThanTheFormatAllowsAreCut)
     scene.lights.push_back(fixtures::Omni(std::string(300, 'n')));
     SceneRecords back;
     ASSERT_TRUE(Read(WriteScene(scene), back, nullptr, true));
-    EXPECT_EQ(back.lights.at(0).name, std::string(255, 'n'));
+    EXPECT_EQ(back.lights.at(0).name, std::string(127, 'n'));
 }
 
 TEST(SceneFileWriter, RecordsThatWouldNotReadBackAreNamed)
@@ -268,18 +268,59 @@ TEST(SceneFileReader, HugeKeyCountFailsWithoutReservingMemory)
     EXPECT_EQ(error.offset, bytes.size());
 }
 
-TEST(SceneFileReader, NamesOfTwoHundredFiftyFiveBytesAreRead)
+TEST(SceneFileReader, NamesOfOneHundredTwentySevenBytesAreRead)
 {
     SceneRecords scene;
-    scene.objects.push_back(fixtures::Triangle(std::string(255, 'o'), std::string(255, 'p')));
-    scene.materials.push_back(fixtures::PlainMaterial(0, std::string(255, 'm'), std::string(255, 'b')));
-    scene.cameras.push_back(fixtures::StillCamera(std::string(255, 'c')));
+    scene.objects.push_back(fixtures::Triangle(std::string(127, 'o'), std::string(127, 'p')));
+    scene.materials.push_back(fixtures::PlainMaterial(0, std::string(127, 'm'), std::string(127, 'b')));
+    scene.cameras.push_back(fixtures::StillCamera(std::string(127, 'c')));
     SceneRecords back;
     ReadError error;
     ASSERT_TRUE(Read(WriteScene(scene), back, &error, true)) << error.what;
     EXPECT_EQ(back.objects, scene.objects);
     EXPECT_EQ(back.materials, scene.materials);
     EXPECT_EQ(back.cameras, scene.cameras);
+}
+
+// A name longer than the format's 127 bytes (up to 255, as older files may hold) and a
+// flag byte above 1 break the format but not the reading: only strict reading refuses
+// them; a tolerant reader takes the flag as set and notes it.
+TEST(SceneFileReader, LongNamesAndFlagBytesAboveOneAreToleratedOutsideStrictReading)
+{
+    SceneRecords scene;
+    scene.lights.push_back(fixtures::Omni("L"));
+    scene.lights[0].hasPositionKeys = true;
+    scene.lights[0].positionKeys = {{1, 2, 3}};
+    const std::vector<std::uint8_t> good = WriteScene(scene);
+    std::vector<std::uint8_t> longName = good;
+    longName.erase(longName.begin() + kHeaderSize, longName.begin() + kHeaderSize + 3);
+    std::vector<std::uint8_t> name(2 + 200, 'n');
+    name[0] = 200, name[1] = 0;
+    longName.insert(longName.begin() + kHeaderSize, name.begin(), name.end());
+    std::vector<std::uint8_t> flagTwo = good;
+    const std::size_t flagAt = kHeaderSize + 3 + 1 + 12 + 12 + 4;
+    ASSERT_EQ(flagTwo.at(flagAt), 1);
+    flagTwo[flagAt] = 2;
+
+    SceneRecords back;
+    ReadError error;
+    EXPECT_FALSE(Read(longName, back, &error, true));
+    EXPECT_NE(error.what.find("200 bytes long (at most 127)"), std::string::npos) << error.what;
+    ASSERT_TRUE(Read(longName, back, &error, false)) << error.what;
+    EXPECT_EQ(back.lights.at(0).name, std::string(200, 'n'));
+
+    EXPECT_FALSE(Read(flagTwo, back, &error, true));
+    EXPECT_EQ(error.offset, flagAt);
+    RecordReader reader(flagTwo.data(), flagTwo.size());
+    scenefile::Header header;
+    scenefile::LightRecord light;
+    ASSERT_TRUE(reader.readHeader(header));
+    ASSERT_TRUE(reader.readLight(0, light)) << reader.error().what;
+    EXPECT_TRUE(light.hasPositionKeys);
+    EXPECT_EQ(light.positionKeys, scene.lights[0].positionKeys);
+    ASSERT_EQ(reader.notes().size(), 1u);
+    EXPECT_EQ(reader.notes()[0].offset, flagAt);
+    EXPECT_NE(reader.notes()[0].what.find("the position key flag is 2"), std::string::npos) << reader.notes()[0].what;
 }
 
 TEST(SceneFileReader, EveryPrefixOfAFileIsRejectedInsideTheBytes)

@@ -439,6 +439,34 @@ TEST_F(SceneLoading, DamagedHeaderAndValuesAreRejected)
     }
 }
 
+// A flag is set when it is not 0: a flag byte above 1 loads as set, with one log line.
+TEST_F(SceneLoading, FlagBytesAboveOneLoadAsSetWithOneLogLine)
+{
+    SceneRecords scene;
+    scene.lights.push_back(fixtures::Omni("L"));
+    scene.lights[0].hasPositionKeys = true;
+    scene.lights[0].positionKeys = {{1, 2, 3}};
+    std::vector<std::uint8_t> bytes = fixtures::Bytes(scene);
+    const std::size_t flagAt = scenefile::kHeaderSize + 3 + 1 + 12 + 12 + 4;   // name, kind, position, colour, intensity
+    ASSERT_EQ(bytes.at(flagAt), 1);
+    bytes[flagAt] = 7;
+    auto loaded = LoadBytes(bytes);
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(messages.empty());
+    const Light* light = loaded->omniLights.findAs<Light>("L");
+    ASSERT_TRUE(light);
+    ASSERT_TRUE(light->positionController);
+    ExpectVector(light->positionController->position(), 1, 3, -2, "the key");
+    std::size_t noted = 0;
+    for (const std::string& line : LogLines())
+        if (line.find("taken as set") != std::string::npos) {
+            ++noted;
+            EXPECT_NE(line.find("the position key flag is 7"), std::string::npos) << line;
+            EXPECT_NE(line.find("byte " + std::to_string(flagAt)), std::string::npos) << line;
+        }
+    EXPECT_EQ(noted, 1u);
+}
+
 TEST_F(SceneLoading, PrefixesOfAFileAreRejectedAndNothingLeaks)
 {
     // Every prefix goes through the same reader in the format tests; here a spread of
