@@ -14,7 +14,10 @@ constexpr float kFreeCameraDistance = 100.0f;   // when a free camera gives no t
 
 class CameraReader {
 public:
-    CameraReader(SectionContext& context, Span camera) : context_(context), text_(context.text), camera_(camera) {}
+    CameraReader(SectionContext& context, Span camera, std::size_t index)
+        : context_(context), text_(context.text), camera_(camera), index_(index)
+    {
+    }
 
     scenefile::CameraRecord read()
     {
@@ -32,7 +35,7 @@ public:
         if (cursor.find("*CAMERA_FOV")) record_.fieldOfView = cursor.real();
         readFieldOfViewKeys(Span{cursor.position(), camera_.end});
         readNodeKeys();
-        record_.name = context_.fitName(name_);
+        record_.name = context_.recordName(name_, "Camera", index_);
         return std::move(record_);
     }
 
@@ -95,21 +98,25 @@ private:
         context_.lastCount = std::uint32_t(record_.fovKeys.size());
     }
 
+    // Node and target tracks give one key per frame (a track the file lacks, none).
     void readNodeKeys()
     {
+        const FrameRange& frames = context_.nodeFrames;
         Span animation, track;
         if ((record_.hasNodeKeys = FindNodeAnimation(text_, camera_, name_, animation))) {
             context_.log.write(text::kSampleKeysWarning);
             if (FindTrack(text_, animation, "*CONTROL_POS_TRACK", track))
-                record_.positionKeys = ReadVectorSamples(text_, track, "CONTROL_POS_SAMPLE");
+                record_.positionKeys =
+                    HoldEveryFrame(ReadVectorSamples(text_, track, "CONTROL_POS_SAMPLE"), frames, record_.position);
             record_.rotationKeys.clear();
             if (FindTrack(text_, animation, "*CONTROL_ROT_TRACK", track))
-                record_.rotationKeys = ReadRotationSamples(text_, track);
+                record_.rotationKeys = RotationEveryFrame(ReadRotationSamples(text_, track), frames, record_.rotationAxis);
             context_.lastCount = std::uint32_t(record_.rotationKeys.size());
         }
         if ((record_.hasTargetKeys = FindNodeAnimation(text_, camera_, name_ + ".Target", animation))) {
             if (FindTrack(text_, animation, "*CONTROL_POS_TRACK", track))
-                record_.targetKeys = ReadVectorSamples(text_, track, "CONTROL_POS_SAMPLE");
+                record_.targetKeys =
+                    HoldEveryFrame(ReadVectorSamples(text_, track, "CONTROL_POS_SAMPLE"), frames, record_.target);
             context_.lastCount = std::uint32_t(record_.targetKeys.size());
         }
     }
@@ -117,6 +124,7 @@ private:
     SectionContext& context_;
     const AseText& text_;
     Span camera_;
+    std::size_t index_;
     std::string name_;
     scenefile::CameraRecord record_;
 };

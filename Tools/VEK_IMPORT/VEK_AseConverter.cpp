@@ -6,6 +6,7 @@
 #include "VEK_ImportTexts.h"
 #include "vekPlatform.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <new>
 
@@ -50,6 +51,31 @@ std::string SectionContext::fitName(std::string name) const
     std::string cut = name.substr(0, maxLength);
     log.write(text::kNameCut, name.c_str(), maxLength, cut.c_str());
     return cut;
+}
+
+std::string SectionContext::recordName(const std::string& name, const char* kind, std::size_t index) const
+{
+    if (!name.empty()) return fitName(name);
+    const std::string generated = kind + std::to_string(index);
+    log.write(text::kNameGenerated, kind, index, generated.c_str());
+    return generated;
+}
+
+bool SectionContext::nodeTransform(const std::string& name, NodeTransform& transform) const
+{
+    if (!nodeTmsIndexed_) {
+        nodeTmsIndexed_ = true;
+        Cursor cursor(this->text, this->text.all());
+        while (cursor.find("*NODE_TM")) {
+            const Span inside = cursor.block();
+            Cursor named(this->text, inside);
+            if (named.find("*NODE_NAME")) nodeTms_.emplace(named.quoted(), inside);
+        }
+    }
+    const auto found = nodeTms_.find(name);
+    if (found == nodeTms_.end()) return false;
+    transform = ReadNodeTransform(this->text, found->second);
+    return true;
 }
 
 void SectionContext::findRecords(Span span, int depth)
@@ -109,9 +135,11 @@ long long SceneValue(SectionContext& context, const char* keyword)
 void WriteScene(SectionContext& context, ConvertResult& result)
 {
     scenefile::WriteHeaderStart(context.out);
+    const long long firstFrame = SceneValue(context, "*SCENE_FIRSTFRAME");
     context.lastFrame = SceneValue(context, "*SCENE_LASTFRAME");
     const long long frameSpeed = SceneValue(context, "*SCENE_FRAMESPEED");
     context.ticksPerFrame = SceneValue(context, "*SCENE_TICKSPERFRAME");
+    context.nodeFrames = {std::min(firstFrame, context.lastFrame), context.lastFrame, context.ticksPerFrame};
     scenefile::WriteSceneInfo(context.out, std::uint16_t(context.lastFrame), std::uint16_t(frameSpeed),
                               std::uint16_t(context.ticksPerFrame));
 
@@ -132,6 +160,18 @@ void WriteScene(SectionContext& context, ConvertResult& result)
     scenefile::WriteCounts(context.out, counts);
     result.stage = Stage::lights;
 }
+
+// A file the engine would refuse is never handed out as converted. (Files with embedded
+// textures are for other readers: the loader does not read them.)
+void CheckReadable(const SectionContext& context)
+{
+    if (context.options.embedTextures) return;
+    scenefile::SceneRecords scene;
+    scenefile::ReadError error;
+    const auto& bytes = context.out.bytes();
+    if (!scenefile::ReadScene(bytes.data(), bytes.size(), scene, &error, true))
+        context.fail(FormatText(text::kUnreadableOutput, error.offset, error.what.c_str()));
+}
 }  // namespace
 
 ConvertResult ConvertAse(std::string_view fileBytes, const ConvertOptions& options, ImportLog& log)
@@ -151,6 +191,7 @@ ConvertResult ConvertAse(std::string_view fileBytes, const ConvertOptions& optio
         SectionContext context(text, options, log);
         context.out.bytes().reserve(fileBytes.size() / 4);
         WriteScene(context, result);
+        CheckReadable(context);
         result.bytes = std::move(context.out.bytes());
         result.ok = true;
     } catch (const ConversionError& error) {

@@ -10,7 +10,10 @@ using scenefile::Vec3;
 
 class LightReader {
 public:
-    LightReader(SectionContext& context, Span light) : context_(context), text_(context.text), light_(light) {}
+    LightReader(SectionContext& context, Span light, std::size_t index)
+        : context_(context), text_(context.text), light_(light), index_(index)
+    {
+    }
 
     scenefile::LightRecord read()
     {
@@ -27,7 +30,7 @@ public:
         if (cursor.find("*LIGHT_INTENS")) record_.intensity = cursor.real();
         context_.log.write(text::kLightIntensity, record_.intensity);
         readKeys();
-        record_.name = context_.fitName(name_);
+        record_.name = context_.recordName(name_, "Light", index_);
         return std::move(record_);
     }
 
@@ -54,14 +57,16 @@ private:
         Span animation, track;
         if ((record_.hasPositionKeys = FindNodeAnimation(text_, light_, name_, animation))) {
             if (FindTrack(text_, animation, "*CONTROL_POS_TRACK", track))
-                record_.positionKeys = ReadVectorSamples(text_, track, "CONTROL_POS_SAMPLE");
+                record_.positionKeys = HoldEveryFrame(ReadVectorSamples(text_, track, "CONTROL_POS_SAMPLE"),
+                                                      context_.nodeFrames, record_.position);
             context_.lastCount = std::uint32_t(record_.positionKeys.size());
             context_.log.write(text::kLightAnimation, name_.c_str(), int(record_.positionKeys.size()));
         }
         if (record_.kind != scenefile::LightKind::target) return;
         if ((record_.hasTargetKeys = FindNodeAnimation(text_, light_, name_ + ".Target", animation))) {
             if (FindTrack(text_, animation, "*CONTROL_POS_TRACK", track))
-                record_.targetKeys = ReadVectorSamples(text_, track, "CONTROL_POS_SAMPLE");
+                record_.targetKeys = HoldEveryFrame(ReadVectorSamples(text_, track, "CONTROL_POS_SAMPLE"),
+                                                    context_.nodeFrames, record_.target);
             context_.lastCount = std::uint32_t(record_.targetKeys.size());
             context_.log.write(text::kLightTargetAnimation, name_.c_str(), int(record_.targetKeys.size()));
         }
@@ -70,6 +75,7 @@ private:
     SectionContext& context_;
     const AseText& text_;
     Span light_;
+    std::size_t index_;
     std::string name_;
     scenefile::LightRecord record_;
 };

@@ -85,7 +85,7 @@ public:
         long long subCount = 0;
         const bool multi = isMulti(material, name, subCount);
         out_.u32(index);
-        out_.name(context_.fitName(name));
+        out_.name(context_.recordName(name, "Material", index));
         out_.u32(multi ? 1 : 0);
         WriteSurface(out_, ReadSurface(text_, material));
         if (!multi) {
@@ -124,7 +124,7 @@ private:
     {
         const std::string name = FirstQuoted(text_, sub, "*MATERIAL_NAME");
         context_.log.write(text::kSubMaterial, slot, name.c_str(), baseName.c_str());
-        out_.name(context_.fitName(name));
+        out_.name(context_.recordName(name, "SubMaterial", slot));
         WriteSurface(out_, ReadSurface(text_, sub));
         writeBitmap(sub);
     }

@@ -6,6 +6,7 @@
 #include "VEK_ImportTexts.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace aseimport {
 namespace {
@@ -23,7 +24,10 @@ Span BlockAfter(const AseText& text, Span span, std::string_view keyword, bool* 
 
 class ObjectReader {
 public:
-    ObjectReader(SectionContext& context, Span object) : context_(context), text_(context.text), object_(object) {}
+    ObjectReader(SectionContext& context, Span object, std::size_t index)
+        : context_(context), text_(context.text), object_(object), index_(index)
+    {
+    }
 
     scenefile::ObjectRecord read()
     {
@@ -37,7 +41,7 @@ public:
         readMaterialReference();
         readTracks();
         readMorphFrames();
-        record_.name = context_.fitName(name_);
+        record_.name = context_.recordName(name_, "Object", index_);
         context_.showConsoleMessage(text::kObjectExported, name_);
         return std::move(record_);
     }
@@ -56,6 +60,7 @@ private:
         if (parent.empty()) context_.log.write(text::kNoParent);
         else context_.log.write(text::kChildOf, parent.c_str());
         record_.parent = context_.fitName(parent);
+        parentName_ = std::move(parent);
     }
 
     void readTransform()
@@ -64,6 +69,7 @@ private:
         if (cursor.find("*TM_POS")) record_.position = ReadVec3(cursor);
         if (cursor.find("*TM_ROTAXIS")) record_.rotationAxis = ReadVec3(cursor);
         if (cursor.find("*TM_ROTANGLE")) record_.rotationAngle = cursor.real();
+        if (cursor.find("*TM_SCALE")) restScale_ = ReadVec3(cursor);
     }
 
     void readMesh()
@@ -215,7 +221,7 @@ private:
         record_.vertexNormals.assign(vertices, Vec3{});
         if (!present) {
             context_.log.write(text::kNoNormals, name_.c_str());
-            record_.faceNormals.assign(faces, Vec3{});
+            computeFaceNormals();
             return;
         }
         int lastFaceIndex = 0;
@@ -253,6 +259,24 @@ private:
         context_.log.write(text::kVertexNormalsFlushed);
     }
 
+    // Without normals in the file, each face's normal comes from its corners a, b, c taken
+    // counter-clockwise, and stands for the normals of its three vertices too (a vertex
+    // shared by faces keeps the last face's, as with the file's own vertex normals).
+    void computeFaceNormals()
+    {
+        for (const scenefile::Face& face : record_.faces) {
+            const Vec3& a = record_.vertices[face.a];
+            const Vec3& b = record_.vertices[face.b];
+            const Vec3& c = record_.vertices[face.c];
+            const Vec3 ab{b.x - a.x, b.y - a.y, b.z - a.z}, ac{c.x - a.x, c.y - a.y, c.z - a.z};
+            Vec3 normal{ab.y * ac.z - ab.z * ac.y, ab.z * ac.x - ab.x * ac.z, ab.x * ac.y - ab.y * ac.x};
+            const float length = std::sqrt(normal.x * normal.x + normal.y * normal.y + normal.z * normal.z);
+            if (length > 0.0f) normal = {normal.x / length, normal.y / length, normal.z / length};
+            record_.faceNormals.push_back(normal);
+            for (const std::uint16_t corner : {face.a, face.b, face.c}) record_.vertexNormals[corner] = normal;
+        }
+    }
+
     void readMaterialReference()
     {
         Cursor cursor(text_, body_);
@@ -263,6 +287,10 @@ private:
         context_.log.write(text::kMaterialUsed, int(material));
     }
 
+    // One key per frame on every track the node has. The exporter gives a child's samples
+    // in its parent's space; they are written as points and axes of the scene, placed by
+    // the parent's own "*NODE_TM", so the keys of every object are in the scene's space
+    // like its "*TM_POS" (the hierarchy then adds each ancestor's motion from its rest).
     void readTracks()
     {
         context_.log.write(text::kSampleKeysWarning);
@@ -270,17 +298,29 @@ private:
         Cursor cursor(text_, body_);
         if (!cursor.findAtLevel("*TM_ANIMATION")) return;
         animation = cursor.block();
+        NodeTransform parent;
+        const bool child = !parentName_.empty() && context_.nodeTransform(parentName_, parent);
+        const FrameRange& frames = context_.nodeFrames;
         Span track;
         if ((record_.hasPositionKeys = FindTrack(text_, animation, "*CONTROL_POS_TRACK", track))) {
-            record_.positionKeys = ReadVectorSamples(text_, track, "CONTROL_POS_SAMPLE");
+            auto samples = ReadVectorSamples(text_, track, "CONTROL_POS_SAMPLE");
+            if (child)
+                for (auto& sample : samples) sample.value = parent.point(sample.value);
+            record_.positionKeys = HoldEveryFrame(std::move(samples), frames, record_.position);
             context_.lastCount = std::uint32_t(record_.positionKeys.size());
         }
         if ((record_.hasRotationKeys = FindTrack(text_, animation, "*CONTROL_ROT_TRACK", track))) {
-            record_.rotationKeys = ReadRotationSamples(text_, track);
+            auto samples = ReadRotationSamples(text_, track);
+            if (child)
+                for (auto& sample : samples) {
+                    const Vec3 axis = parent.direction({sample.value.x, sample.value.y, sample.value.z});
+                    sample.value = {axis.x, axis.y, axis.z, sample.value.angle};
+                }
+            record_.rotationKeys = RotationEveryFrame(std::move(samples), frames, record_.rotationAxis);
             context_.lastCount = std::uint32_t(record_.rotationKeys.size());
         }
         if ((record_.hasScaleKeys = FindTrack(text_, animation, "*CONTROL_SCALE_TRACK", track))) {
-            record_.scaleKeys = ReadVectorSamples(text_, track, "CONTROL_SCALE_SAMPLE");
+            record_.scaleKeys = HoldEveryFrame(ReadVectorSamples(text_, track, "CONTROL_SCALE_SAMPLE"), frames, restScale_);
             context_.lastCount = std::uint32_t(record_.scaleKeys.size());
         }
     }
@@ -321,8 +361,11 @@ private:
     SectionContext& context_;
     const AseText& text_;
     Span object_;
+    std::size_t index_;
     Span body_;   // the object's block after its name
     std::string name_;
+    std::string parentName_;    // as the file gives it (record_.parent may be cut)
+    Vec3 restScale_{1, 1, 1};   // the node's own "*TM_SCALE"
     long long vertexCount_ = 0;
     long long faceCount_ = 0;
     Span morph_;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -22,6 +23,24 @@ struct ConversionError {
     std::string message;
 };
 
+// The frames a node track covers: FIRSTFRAME to LASTFRAME, K ticks apart.
+struct FrameRange {
+    long long first = 0;
+    long long last = 0;
+    long long ticksPerFrame = 0;
+    std::size_t count() const { return std::size_t(last - first + 1); }
+    long long time(std::size_t key) const { return (first + (long long)key) * ticksPerFrame; }
+};
+
+// A node's transform as the file gives it in its "*NODE_TM": the images of the x, y and z
+// axes (scaled) and the position, so a point p of the node's space is at
+// p.x * x + p.y * y + p.z * z + position.
+struct NodeTransform {
+    scenefile::Vec3 x{1, 0, 0}, y{0, 1, 0}, z{0, 0, 1}, position;
+    scenefile::Vec3 point(const scenefile::Vec3& p) const;
+    // A direction turned by the rotation alone (the axes without their scale).
+    scenefile::Vec3 direction(const scenefile::Vec3& d) const;
+};
 // printf into a std::string.
 using ::FormatText;
 
@@ -46,6 +65,10 @@ public:
     long long lastFrame = 0;        // L: the scene has L + 1 frames
     long long ticksPerFrame = 0;    // K: frame f is at time f * K
     std::uint32_t lastCount = 0;    // count of the last key block, FOV or morph block
+    FrameRange nodeFrames;          // the frames of every node track
+
+    // The "*NODE_TM" of the node called name, wherever it stands; false when there is none.
+    bool nodeTransform(const std::string& name, NodeTransform& transform) const;
 
     [[noreturn]] void fail(const std::string& reason) const;
     [[noreturn]] void fail(const char* caption, const std::string& message) const;
@@ -60,6 +83,13 @@ public:
     // Names longer than the file can carry are cut, with a log line.
     std::string fitName(std::string name) const;
     void showConsoleMessage(const char* format, const std::string& name) const;
+    // The name to write for the index-th record of a kind ("Object", "Camera", ...): its
+    // own, or a generated one ("Object3") when it is empty.
+    std::string recordName(const std::string& name, const char* kind, std::size_t index) const;
+
+private:
+    mutable std::unordered_map<std::string, Span> nodeTms_;   // first "*NODE_TM" of each name
+    mutable bool nodeTmsIndexed_ = false;
 };
 
 // Calls read(cursor, index) for each "*keyword" entry of list, at most limit of them, with
@@ -86,9 +116,30 @@ std::size_t ForEachEntry(const AseText& text, Span list, std::string_view keywor
 bool FindNodeAnimation(const AseText& text, Span span, const std::string& nodeName, Span& animation);
 // The inside of a track block (such as "*CONTROL_POS_TRACK") of an animation block.
 bool FindTrack(const AseText& text, Span animation, std::string_view trackKeyword, Span& track);
+// A sample of a track and its time in ticks.
+template <typename Value>
+struct TimedSample {
+    long long time = 0;
+    Value value;
+};
 // Samples of a track: the time, then 3 floats (positions, scales) or 4 (rotations).
-std::vector<scenefile::Vec3> ReadVectorSamples(const AseText& text, Span track, std::string_view sampleKeyword);
-std::vector<scenefile::AxisAngle> ReadRotationSamples(const AseText& text, Span track);
+std::vector<TimedSample<scenefile::Vec3>> ReadVectorSamples(const AseText& text, Span track,
+                                                            std::string_view sampleKeyword);
+std::vector<TimedSample<scenefile::AxisAngle>> ReadRotationSamples(const AseText& text, Span track);
+
+// One key per frame of the range. A frame takes the last sample at or before its time (the
+// exporter leaves out samples whose value did not change); before the first sample, rest.
+std::vector<scenefile::Vec3> HoldEveryFrame(std::vector<TimedSample<scenefile::Vec3>> samples, const FrameRange& frames,
+                                            const scenefile::Vec3& rest);
+// Rotation samples are increments since the sample before: a frame takes the sample at its
+// time (or the last one since the frame before), a frame without one turns by 0 about the
+// axis of the sample before it (restAxis before the first).
+std::vector<scenefile::AxisAngle> RotationEveryFrame(std::vector<TimedSample<scenefile::AxisAngle>> samples,
+                                                     const FrameRange& frames, const scenefile::Vec3& restAxis);
+
+// The transform of the "*NODE_TM" block inside: its TM_ROW lines, or made from TM_POS,
+// TM_ROTAXIS, TM_ROTANGLE and TM_SCALE when the rows are missing.
+NodeTransform ReadNodeTransform(const AseText& text, Span nodeTm);
 
 // One value per frame 0..L from samples taken at arbitrary times: frame f takes the last
 // sample at or before f * K (the first sample when none is that early, fallback when
@@ -125,15 +176,16 @@ inline scenefile::Vec3 ReadVec3(Cursor& cursor)
 
 // ---- sections -----------------------------------------------------------------------------
 
-// Reads every block with a Reader (constructed from the context and the block, `read()`
-// giving the record) and writes the record; returns how many were written.
+// Reads every block with a Reader (constructed from the context, the block and its index
+// in the section, `read()` giving the record) and writes the record; returns how many
+// were written.
 template <typename Reader, typename Record>
 std::uint32_t WriteRecords(SectionContext& context, const std::vector<Span>& blocks, const char* what,
                            void (*write)(scenefile::ByteWriter&, const Record&))
 {
     context.checkRange((long long)blocks.size(), 0xFFFF, "the number of", what);
-    for (const Span block : blocks) {
-        write(context.out, Reader(context, block).read());
+    for (std::size_t index = 0; index < blocks.size(); ++index) {
+        write(context.out, Reader(context, blocks[index], index).read());
         context.checkSize(0);
     }
     return std::uint32_t(blocks.size());

@@ -52,7 +52,7 @@ constexpr char kLastTextureVertex[] = "\nLast readed UVW Value %lu %f %f %f";
 constexpr char kNoTextureFaces[] = "\nObject %s has no texture faces: every corner uses texture vertex 0";
 constexpr char kTextureFacesRead[] = "\nProcessed Textures Faces OK";
 constexpr char kLastTextureFace[] = "\nLast readed TVERT Map Value %lu %f %f %f";  // face, its 3 corners
-constexpr char kNoNormals[] = "\nObject %s has no normals: they are written as (0, 0, 0)";
+constexpr char kNoNormals[] = "\nObject %s has no normals: each face's normal, from its corners taken counter-clockwise, is written for its face and its three vertices";
 constexpr char kFaceNormalsRead[] = "\nProcessed Face Normals OK";
 constexpr char kLastFaceNormal[] = "\nLast readed Face Normal was: %d : %f %f %f";
 constexpr char kVertexNormalBytes[] = "Preparing to read Vertex Normals size required in bytes %d";
@@ -68,6 +68,8 @@ constexpr char kSampleKeysWarning[] =
 constexpr char kExportingMorph[] = "\nExporting MESH_ANIMATION KEYS";
 constexpr char kMorphGaps[] = "\a\a\n****Error Verify the keys of %s object to Time 0 to %d";
 constexpr char kMorphExported[] = "\n** OK! exported animation of %d Frames";
+constexpr char kNameGenerated[] = "\n%s %zu has no name: written as %s";
+constexpr char kUnreadableOutput[] = "the scene file written would not load (byte %zu: %s)";
 constexpr char kNameCut[] = "\nThe name %s is longer than %zu bytes: written as %s";
 
 // ---- debug.log: materials -------------------------------------------------------------

@@ -20,6 +20,21 @@ aseimport::ConvertResult Convert(const std::string& text, aseimport::ConvertOpti
     return aseimport::ConvertAse(text, options, silent);
 }
 
+std::vector<std::uint8_t> ConvertLogged(const std::string& text, const TempDir& folder, std::string& log)
+{
+    aseimport::ConvertOptions options;
+    options.inputName = "test.ase";
+    aseimport::ConvertResult result;
+    {
+        aseimport::ImportLog file;
+        EXPECT_TRUE(file.create((folder / "debug.log").string()));
+        result = aseimport::ConvertAse(text, options, file);
+    }
+    log = folder.read("debug.log");
+    EXPECT_TRUE(result.ok) << result.message;
+    return result.bytes;
+}
+
 scenefile::SceneRecords ReadBack(const std::vector<std::uint8_t>& bytes)
 {
     scenefile::SceneRecords scene;

@@ -4,6 +4,8 @@
 #include "VEK_AseConverter.h"
 #include "VEK_SceneFile.h"
 
+#include "TempDir.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,6 +17,10 @@ std::string Fixture(const std::string& name);
 
 // Converts ASE text with a log that goes nowhere.
 aseimport::ConvertResult Convert(const std::string& text, aseimport::ConvertOptions options = {});
+
+// Converts with "debug.log" written in folder; log gets its text. Fails the calling test
+// when the conversion fails.
+std::vector<std::uint8_t> ConvertLogged(const std::string& text, const TempDir& folder, std::string& log);
 
 // Reads converted bytes back strictly (every field where the format wants it, nothing
 // left over); fails the calling test when they do not read.

@@ -198,7 +198,7 @@ std::vector<std::uint8_t> ExpectedEverythingBytes()
     out.u16(2);   // last frame copy
     out.u16(2);   // materials
     out.u16(2);   // lights
-    out.u16(2);   // the last key block's count: Omni01's two position keys
+    out.u16(3);   // the last key block's count: Omni01's position keys, one per frame
     out.u16(0);
     out.raw("          ", 10);
     out.u16(2);
@@ -223,10 +223,12 @@ std::vector<std::uint8_t> ExpectedEverythingBytes()
     out.u16(1);
     out.u32(3);
     Vec(out, "1.0000", "2.0000", "3.0000"), Vec(out, "1.5000", "2.0000", "3.0000"), Vec(out, "2.0000", "2.0000", "3.0000");
-    out.u32(2);
-    Surface(out, {"0", "0", "1.0000", "0.5000", "0", "0", "-1.0000", "0.1000"});
-    out.u32(1);
-    Vec(out, "2.0000", "2.0000", "2.0000");
+    // Every track has a key per frame: frames without a sample hold the one before, and
+    // turn by 0 about the last axis.
+    out.u32(3);
+    Surface(out, {"0", "0", "1.0000", "0.5000", "0", "0", "-1.0000", "0.1000", "0", "0", "-1.0000", "0"});
+    out.u32(3);
+    Vec(out, "2.0000", "2.0000", "2.0000"), Vec(out, "2.0000", "2.0000", "2.0000"), Vec(out, "2.0000", "2.0000", "2.0000");
 
     // Child: parent Tri, no texture vertices, morph frames at times 0, 160, 320.
     out.name("Child");
@@ -278,13 +280,13 @@ std::vector<std::uint8_t> ExpectedEverythingBytes()
     out.u8(1);
     out.f32(F("0.7854")), out.f32(F("0.7000")), out.f32(F("0.6000"));
     out.u8(1);
-    out.u32(2);
-    Vec(out, "0", "-100.0000", "20.0000"), Vec(out, "0", "-90.0000", "20.0000");
-    out.u32(2);
-    Surface(out, {"1", "0", "0", "1.3700", "0", "0", "1", "0.0500"});
+    out.u32(3);
+    Vec(out, "0", "-100.0000", "20.0000"), Vec(out, "0", "-100.0000", "20.0000"), Vec(out, "0", "-90.0000", "20.0000");
+    out.u32(3);
+    Surface(out, {"1", "0", "0", "1.3700", "0", "0", "1", "0.0500", "0", "0", "1", "0"});
     out.u8(1);
-    out.u32(1);
-    Vec(out, "0", "0", "10.0000");
+    out.u32(3);
+    Vec(out, "0", "0", "10.0000"), Vec(out, "0", "0", "10.0000"), Vec(out, "0", "0", "10.0000");
 
     // Spot01: target light with target keys only. Omni01: position keys.
     out.name("Spot01");
@@ -295,16 +297,17 @@ std::vector<std::uint8_t> ExpectedEverythingBytes()
     out.f32(F("1.2000"));
     out.u8(0);
     out.u8(1);
-    out.u32(2);
-    Vec(out, "0", "0", "0"), Vec(out, "5.0000", "0", "0");
+    out.u32(3);
+    Vec(out, "0", "0", "0"), Vec(out, "5.0000", "0", "0"), Vec(out, "5.0000", "0", "0");
     out.name("Omni01");
     out.u8(0);
     Vec(out, "-30.0000", "10.0000", "60.0000");
     Vec(out, "0.5000", "0.5000", "1.0000");
     out.f32(F("0.8000"));
     out.u8(1);
-    out.u32(2);
-    Vec(out, "-30.0000", "10.0000", "60.0000"), Vec(out, "-30.0000", "20.0000", "60.0000");
+    out.u32(3);
+    Vec(out, "-30.0000", "10.0000", "60.0000"), Vec(out, "-30.0000", "10.0000", "60.0000"),
+        Vec(out, "-30.0000", "20.0000", "60.0000");
     return std::move(out.bytes());
 }
 
@@ -427,17 +430,53 @@ TEST(AseObjects, ParentIsKeptOnlyWhenTheNodeNameAfterItIsTheObjectsOwn)
     }
 }
 
-// Names longer than a name field carries (255 bytes) are cut alike, so a child still
-// names its parent.
+// Names longer than the format carries (127 bytes) are cut alike, so a child still names
+// its parent, and "debug.log" says so.
 TEST(AseObjects, LongNamesAreCutToTheFieldLength)
 {
-    const std::string parent(300, 'P'), child(300, 'C');
-    const auto scene =
-        ConvertAndRead(AseScene(AseObject(parent) + AseObject(child, "\t*NODE_PARENT \"" + parent + "\"\n")));
+    const std::string parent(300, 'P'), child(128, 'C');
+    TempDir folder;
+    std::string log;
+    const auto scene = ReadBack(ConvertLogged(
+        AseScene(AseObject(parent) + AseObject(child, "\t*NODE_PARENT \"" + parent + "\"\n")), folder, log));
     ASSERT_EQ(scene.objects.size(), 2u);
-    EXPECT_EQ(scene.objects[0].name, parent.substr(0, 255));
-    EXPECT_EQ(scene.objects[1].name, child.substr(0, 255));
+    EXPECT_EQ(scene.objects[0].name, parent.substr(0, 127));
+    EXPECT_EQ(scene.objects[1].name, child.substr(0, 127));
     EXPECT_EQ(scene.objects[1].parent, scene.objects[0].name);
+    EXPECT_NE(log.find("\nThe name " + child + " is longer than 127 bytes: written as " + child.substr(0, 127)),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("\nThe name " + parent + " is longer than 127 bytes"), std::string::npos);
+}
+
+// A record without a name is written with one made of its kind and its position in its
+// section, and "debug.log" says so: the file still loads.
+TEST(AseConversion, RecordsWithoutNamesGetGeneratedOnes)
+{
+    TempDir folder;
+    std::string log;
+    const auto bytes = ConvertLogged(Fixture("empty-names.ase"), folder, log);
+    const auto scene = ReadBack(bytes);
+    ASSERT_EQ(scene.objects.size(), 2u);
+    EXPECT_EQ(scene.objects[0].name, "Object0");
+    EXPECT_EQ(scene.objects[1].name, "Child");
+    ASSERT_EQ(scene.materials.size(), 2u);
+    EXPECT_EQ(scene.materials[0].name, "Material0");
+    ASSERT_EQ(scene.materials[1].subMaterials.size(), 2u);
+    EXPECT_EQ(scene.materials[1].subMaterials[0].name, "SubMaterial0");
+    EXPECT_EQ(scene.materials[1].subMaterials[1].name, "Glass");
+    ASSERT_EQ(scene.cameras.size(), 1u);
+    EXPECT_EQ(scene.cameras[0].name, "Camera0");
+    ASSERT_EQ(scene.lights.size(), 2u);
+    EXPECT_EQ(scene.lights[1].name, "Light1");
+    for (const char* line : {"\nObject 0 has no name: written as Object0", "\nMaterial 0 has no name: written as Material0",
+                             "\nSubMaterial 0 has no name: written as SubMaterial0",
+                             "\nCamera 0 has no name: written as Camera0", "\nLight 1 has no name: written as Light1"})
+        EXPECT_NE(log.find(line), std::string::npos) << line;
+
+    folder.write("scene.vek", std::string(bytes.begin(), bytes.end()));
+    ScopedChdir into(folder.path());
+    EXPECT_TRUE(LoadSceneFile("scene.vek", "test"));
 }
 
 TEST(AseObjects, TracksAndMaterialStayWithTheirOwnObject)
@@ -455,10 +494,12 @@ TEST(AseObjects, TracksAndMaterialStayWithTheirOwnObject)
     EXPECT_EQ(mover.material, 3);
     ASSERT_TRUE(mover.hasPositionKeys && mover.hasRotationKeys);
     EXPECT_FALSE(mover.hasScaleKeys);
-    ASSERT_EQ(mover.positionKeys.size(), 2u);
+    ASSERT_EQ(mover.positionKeys.size(), 3u);   // one per frame
     ExpectVec3(mover.positionKeys[1], 4, 5, 6, "second position key");
-    ASSERT_EQ(mover.rotationKeys.size(), 1u);
+    ExpectVec3(mover.positionKeys[2], 4, 5, 6, "third position key, held");
+    ASSERT_EQ(mover.rotationKeys.size(), 3u);
     EXPECT_EQ(mover.rotationKeys[0].angle, 0.5f);
+    EXPECT_EQ(mover.rotationKeys[2].angle, 0.0f);
 }
 
 TEST(AseObjects, GroupedRecordsCountInFileOrder)
@@ -478,7 +519,7 @@ TEST(AseObjects, ScaleSamplesKeepTheirFirstThreeValues)
 {
     const auto scene = ConvertAndRead(
         AseScene(AseObject("S", "", Animation("S", Track("SCALE", {"0\t2.0\t3.0\t4.0\t0.0\t0.0\t1.0\t0.7"})))));
-    ASSERT_EQ(scene.objects.at(0).scaleKeys.size(), 1u);
+    ASSERT_EQ(scene.objects.at(0).scaleKeys.size(), 3u);
     ExpectVec3(scene.objects[0].scaleKeys[0], 2, 3, 4, "scale");
 }
 
@@ -499,7 +540,7 @@ TEST(AseObjects, ObjectWithoutTextureVerticesGetsOneAtTheOrigin)
     }
 }
 
-TEST(AseObjects, MissingNormalsAreZeroAndStrayVertexNormalsAreDropped)
+TEST(AseObjects, MissingNormalsComeFromTheFacesAndStrayVertexNormalsAreDropped)
 {
     const std::string normals = "\t\t*MESH_NORMALS {\n"
                                 "\t\t\t*MESH_FACENORMAL 0\t0.0000\t0.0000\t1.0000\n"
@@ -514,9 +555,23 @@ TEST(AseObjects, MissingNormalsAreZeroAndStrayVertexNormalsAreDropped)
     ExpectVec3(scene.objects[0].vertexNormals.at(0), 0, 0, 0, "vertex 0 (no normal given)");
     ExpectVec3(scene.objects[0].vertexNormals.at(2), 0, 0, -1, "vertex 2 (the later normal wins)");
 
+    // Without MESH_NORMALS: corners (0, 0, 0), (1, 0, 0), (0, 1, 0) counter-clockwise face +z;
+    // the same corners taken the other way round face -z; a face's normal is also its
+    // vertices' (the later face's for a vertex two faces share).
     scene = ConvertAndRead(AseScene(AseObject("N")));
     ASSERT_EQ(scene.objects.size(), 1u);
-    ExpectVec3(scene.objects[0].faceNormals.at(0), 0, 0, 0, "face normal of a mesh without normals");
+    ExpectVec3(scene.objects[0].faceNormals.at(0), 0, 0, 1, "face normal of a mesh without normals");
+    for (const Vec3& normal : scene.objects[0].vertexNormals) ExpectVec3(normal, 0, 0, 1, "vertex normal");
+    const std::string twoFaces = Replace(
+        Replace(AseObject("N"), "*MESH_NUMFACES 1", "*MESH_NUMFACES 2"), "\t\t}\n\t\t*MESH_NUMTVERTEX",
+        "\t\t\t*MESH_FACE    1:    A:    0 B:    2 C:    1 *MESH_MTLID 0\n\t\t}\n\t\t*MESH_NUMTVERTEX");
+    scene = ConvertAndRead(AseScene(ReplaceAll(twoFaces, "*MESH_TFACE 0\t0\t0\t0\n",
+                                               "*MESH_TFACE 0\t0\t0\t0\n\t\t\t*MESH_TFACE 1\t0\t0\t0\n")));
+    ASSERT_EQ(scene.objects.size(), 1u);
+    ASSERT_EQ(scene.objects[0].faceNormals.size(), 2u);
+    ExpectVec3(scene.objects[0].faceNormals[0], 0, 0, 1, "first face");
+    ExpectVec3(scene.objects[0].faceNormals[1], 0, 0, -1, "second face, wound the other way");
+    for (const Vec3& normal : scene.objects[0].vertexNormals) ExpectVec3(normal, 0, 0, -1, "vertex normal");
 }
 
 // Only the object whose own block holds the mesh animation gets morph frames, even when
@@ -687,11 +742,12 @@ TEST(AseCameras, NodeAndTargetKeysComeFromTheirOwnAnimationBlocks)
     const auto& cam = scene.cameras[0];
     ASSERT_TRUE(cam.hasNodeKeys);
     EXPECT_TRUE(cam.positionKeys.empty());   // the file has no position track: 0 keys
-    ASSERT_EQ(cam.rotationKeys.size(), 2u);
+    ASSERT_EQ(cam.rotationKeys.size(), 3u);     // one per frame
     EXPECT_EQ(cam.rotationKeys[1].angle, 0.25f);
     ASSERT_TRUE(cam.hasTargetKeys);
-    ASSERT_EQ(cam.targetKeys.size(), 1u);
+    ASSERT_EQ(cam.targetKeys.size(), 3u);
     ExpectVec3(cam.targetKeys[0], 7, 8, 9, "target key");
+    ExpectVec3(cam.targetKeys[2], 7, 8, 9, "target key held");
     EXPECT_FALSE(scene.cameras[1].hasNodeKeys || scene.cameras[1].hasTargetKeys);
 }
 
@@ -719,8 +775,8 @@ TEST(AseLights, KindsAndTheirFields)
     ExpectVec3(spot.target, 4, 5, 6, "spot target");
     ExpectVec3(spot.colour, F("0.2"), F("0.4"), F("0.6"), "spot colour");
     EXPECT_EQ(spot.intensity, 1.5f);
-    EXPECT_EQ(spot.positionKeys.size(), 1u);
-    EXPECT_EQ(spot.targetKeys.size(), 2u);
+    EXPECT_EQ(spot.positionKeys.size(), 3u);   // one per frame
+    EXPECT_EQ(spot.targetKeys.size(), 3u);
     for (std::size_t i = 1; i < 4; ++i) {
         EXPECT_EQ(scene.lights[i].kind, scenefile::LightKind::omni) << scene.lights[i].name;
         EXPECT_FALSE(scene.lights[i].hasPositionKeys || scene.lights[i].hasTargetKeys) << scene.lights[i].name;

@@ -168,3 +168,15 @@ TEST_F(ImportPluginTest, LongPathsWork)
     EXPECT_EQ(importer->convertStep(), kImportDone);
     EXPECT_TRUE(fs::exists(folder.path() / (base + "scene.vek")));
 }
+
+// The plug-in writes "debug.log" and the loader "Loader.LOG" in the working directory: a
+// test program starts in a temporary folder of its own, so a test that forgets to move
+// into one still writes nothing into the source tree.
+TEST(TestPrograms, StartInATemporaryFolderOutsideTheSources)
+{
+    const fs::path here = fs::current_path();
+    const fs::path temporary = fs::temp_directory_path();
+    EXPECT_EQ(here.string().rfind(temporary.string(), 0), 0u) << here;
+    EXPECT_EQ(here.string().rfind(fs::path(VEK_TEST_SOURCE_DIR).string(), 0), std::string::npos) << here;
+    EXPECT_NE(here, temporary);
+}
