@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 #include <filesystem>
 #include <map>
@@ -263,5 +264,33 @@ TEST(AseFixtures, EveryConvertedFixturePassesTheCheck)
         ASSERT_EQ(std::system(convert.c_str()), 0) << folder.read("out.txt");
         const std::string check = "'" VEK_TEST_BIN_DIR "/vekscene' check scene.vek > check.txt 2>&1";
         EXPECT_EQ(std::system(check.c_str()), 0) << folder.read("check.txt");
+    }
+}
+
+// ThreeCubesGreen has no MESH_NORMALS: every face gets a unit normal from its corners,
+// and so does every vertex, instead of the zero normals that turn it black under light.
+TEST(AseCorpusNormals, ObjectsWithoutNormalsGetTheirFacesNormals)
+{
+    const fs::path input = kCorpus / "models__ASE__ThreeCubesGreen.ASE";
+    if (!fs::exists(input)) GTEST_SKIP() << input.filename() << " is missing from the ASE corpus folder " << kCorpus;
+    const auto scene = asetest::ConvertAndRead(TempDir::ReadFile(input));
+    ASSERT_EQ(scene.objects.size(), 3u);
+    auto length = [](const scenefile::Vec3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); };
+    for (const auto& object : scene.objects) {
+        SCOPED_TRACE(object.name);
+        ASSERT_FALSE(object.faces.empty());
+        for (std::size_t i = 0; i < object.faces.size(); ++i) {
+            const auto& face = object.faces[i];
+            const auto &a = object.vertices[face.a], &b = object.vertices[face.b], &c = object.vertices[face.c];
+            const scenefile::Vec3 ab{b.x - a.x, b.y - a.y, b.z - a.z}, ac{c.x - a.x, c.y - a.y, c.z - a.z};
+            const scenefile::Vec3& normal = object.faceNormals[i];
+            EXPECT_NEAR(length(normal), 1.0f, 1e-4) << "face " << i;
+            // Counter-clockwise: the normal points along ab x ac.
+            EXPECT_GT(normal.x * (ab.y * ac.z - ab.z * ac.y) + normal.y * (ab.z * ac.x - ab.x * ac.z) +
+                          normal.z * (ab.x * ac.y - ab.y * ac.x),
+                      0.0f)
+                << "face " << i;
+        }
+        for (const auto& normal : object.vertexNormals) EXPECT_NEAR(length(normal), 1.0f, 1e-4);
     }
 }
