@@ -1,12 +1,16 @@
 #include "VEK_Camera.h"
 
 #include "VEK_Fog.h"
+#include "VEK_Scene.h"
 #include "vekPlatform.h"
 
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace {
 // Shared by every camera for the life of the process.
@@ -210,6 +214,19 @@ void EnableCameraHit(Camera& camera)
     camera.sweep.enabled = true;
     camera.sweep.done = false;
     camera.sweep.reversing = false;
+}
+
+Camera* CameraToUse(Scene& scene)
+{
+    if (scene.activeCamera) return scene.activeCamera;
+    // Names, not pointers: a scene loaded again under its name is not reported again.
+    static std::vector<std::string> reported;
+    if (std::find(reported.begin(), reported.end(), scene.name) == reported.end()) {
+        reported.push_back(scene.name);
+        const std::string text = "Scene '" + scene.name + "' has no camera: it is not drawn.";
+        plat::ShowMessage("vek Warning!", text.c_str());
+    }
+    return nullptr;
 }
 
 float AccumulatedMousePitch() { return accumulatedPitch; }

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+class Scene;
+
 // Once per frame, after the projection is set and the modelview matrix reset, before the
 // lights: clears the collided flag, looks from the eye at the target (up is +y) and
 // switches the camera's fog on or off. A disabled camera sets nothing.
@@ -27,6 +29,11 @@ void UpdateCamera(Camera& camera);
 void BuildSweep(Camera& camera, int p, int q, int step);
 // Starts the sweep (again): enabled, not done, not reversing; the index stays as it is.
 void EnableCameraHit(Camera& camera);
+
+// The camera a scene's render and update cycles use: its active camera. A scene without
+// one is neither drawn nor moved: null, and the first time for that scene one message
+// names it ("vek Warning!").
+Camera* CameraToUse(Scene& scene);
 
 // The mouse pitch accumulated over all cameras, kept within -1 .. 1; 0 at start.
 float AccumulatedMousePitch();

@@ -1,10 +1,13 @@
 // The free camera's keys and mouse, F11, animated cameras and the camera-hit sweep.
 #include "CameraFixtures.h"
 
+#include "TempDir.h"
 #include "VEK_AnimController.h"
+#include "VEK_Scene.h"
 #include "vekPlatform.h"
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 using namespace cameratest;
@@ -284,4 +287,38 @@ TEST_F(CameraSweepRun, StepsThatCannotWalkTheTableStayInsideIt)
             EXPECT_TRUE(Near(camera->eye, kEye)) << c.step;
         }
     }
+}
+
+namespace {
+struct MessageLog {
+    MessageLog() { plat::SetMessageHook(&MessageLog::Hook, this); }
+    ~MessageLog() { plat::SetMessageHook(nullptr, nullptr); }
+    static void Hook(const char* caption, const char* text, void* self)
+    {
+        static_cast<MessageLog*>(self)->lines.push_back(std::string("[") + caption + "] " + text);
+    }
+    std::vector<std::string> lines;
+};
+}  // namespace
+
+TEST(SceneCamera, ASceneWithoutACameraIsReportedOnceAndGivesNone)
+{
+    TempDir dir;
+    ScopedChdir into(dir.path());
+    Scene scene("empty.vek", "Empty");
+    Scene other("empty.vek", "Other");
+    MessageLog messages;
+    for (int frame = 0; frame < 3; ++frame) {
+        EXPECT_EQ(CameraToUse(scene), nullptr);
+        EXPECT_EQ(CameraToUse(other), nullptr);
+    }
+    EXPECT_EQ(messages.lines, (std::vector<std::string>{"[vek Warning!] Scene 'Empty' has no camera: it is not drawn.",
+                                                        "[vek Warning!] Scene 'Other' has no camera: it is not drawn."}));
+
+    auto camera = MakeCamera(Vector3(0, 0, 1), Vector3(0, 0, 0));
+    Camera* active = camera.get();
+    scene.cameras.insert(camera.release());
+    scene.activeCamera = active;
+    EXPECT_EQ(CameraToUse(scene), active);
+    EXPECT_EQ(messages.lines.size(), 2u);
 }
