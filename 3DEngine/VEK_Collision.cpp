@@ -1,5 +1,7 @@
 #include "VEK_Collision.h"
 
+#include "VEK_Scene.h"
+
 #include <cmath>
 
 namespace {
@@ -86,4 +88,10 @@ bool FaceHit(SceneObject& object, float limit)
         }
     }
     return false;
+}
+
+void CollideWithScene(Camera& camera, Scene& scene)
+{
+    if (!camera.wallTest) return;
+    for (SceneObject* object : scene.objects.each<SceneObject>()) Collide(camera, *object, scene.cpuPolyLoad);
 }

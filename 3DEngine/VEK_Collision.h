@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+class Scene;
+
 // Once per update for each object of the active scene, when the camera's wallTest is on.
 // The sphere's radius is distance / 1.3. On the first face hit, eye, target and their
 // working copies move out along the face normal to the radius and the collided flag is
@@ -17,3 +19,8 @@ bool Collide(Camera& camera, SceneObject& object, std::uint32_t& testedFaces);
 // The first face whose hit value is at most limit: its hit value becomes 9999.9 (so it is
 // reported once) and the result is true. False when there is none.
 bool FaceHit(SceneObject& object, float limit);
+
+// The update cycle's collision step: with the camera's wallTest on, Collide against every
+// object of the scene in list order, adding the faces tested to the scene's cpuPolyLoad.
+// Nothing when wallTest is off.
+void CollideWithScene(Camera& camera, Scene& scene);

@@ -1,7 +1,9 @@
 // The camera's sphere against scene faces: push-back, the faces counted, faceHit.
 #include "CameraFixtures.h"
 
+#include "TempDir.h"
 #include "VEK_Collision.h"
+#include "VEK_Scene.h"
 #include "vekPlatform.h"
 
 #include <cmath>
@@ -123,4 +125,28 @@ TEST_F(Collision, ANegativeProductGivesAHitValueNoLimitReports)
     EXPECT_TRUE(Collide(*camera, *wall, tested));
     EXPECT_EQ(tested, 1u);
     EXPECT_FALSE(FaceHit(*wall, 1e30f));
+}
+
+TEST_F(Collision, TheSceneStepTestsEveryObjectInListOrderWhileWallTestIsOn)
+{
+    TempDir dir;
+    ScopedChdir into(dir.path());
+    Scene scene("none.vek", "Walls");
+    // Inserted last, so tested first: a wall whose plane the camera stands far behind
+    // (counted, never hit), then the near wall.
+    scene.objects.insert(MakeTriangle(kWallA, kWallB, kWallC, kWallNormal).release());
+    const Vector3 back(0, 0, 50);
+    scene.objects.insert(MakeTriangle(add(kWallA, back), add(kWallB, back), add(kWallC, back), kWallNormal).release());
+
+    auto camera = MakeCamera(Vector3(0, 5, 1), Vector3(0, 5, -9));
+    camera->wallTest = false;
+    CollideWithScene(*camera, scene);
+    EXPECT_EQ(scene.cpuPolyLoad, 0u);
+    EXPECT_FALSE(camera->collidedFlag);
+
+    camera->wallTest = true;
+    CollideWithScene(*camera, scene);
+    EXPECT_EQ(scene.cpuPolyLoad, 2u);
+    EXPECT_TRUE(camera->collidedFlag);
+    EXPECT_NEAR(camera->eye.z, Radius(*camera), 1e-4f);
 }
