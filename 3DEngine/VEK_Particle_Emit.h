@@ -113,7 +113,6 @@ private:
     float accelX_ = 1.8f, accelY_ = 1.8f, accelZ_ = 1.8f;
     float r_ = 0, g_ = 0, b_ = 0;
     float modelView_[16] = {};
-    std::unique_ptr<float[]> vertices_;   // the frame's vertex array, made with the pool
 };
 
 // The particle element of an object, as the engine script gives it. Each group is
