@@ -2,8 +2,10 @@
 // import plug-in converts:
 //   "escena/sample.ase"   a textured floor; a spinning, bobbing crate with a two-slot
 //                         multi-material; a pulsing orb that is the crate's child; a
-//                         waving flag (a morphing mesh); a target camera circling the
-//                         crate while it zooms; two omni lights, one of them moving
+//                         waving flag (a morphing mesh); two small boxes that the
+//                         script makes particle emitters ("Sparks", "Rays"); a target
+//                         camera circling the crate while it zooms; two omni lights, one
+//                         of them moving
 //   "Data/escena1_*.jpg"  the textures its bitmaps name
 // Every track is sampled at every frame, as 3ds Max writes sampled controllers.
 #include "VEK_ContentGen.h"
@@ -455,6 +457,9 @@ std::string SampleScene()
     Object(ase, "Crate", "", kCrateCentre, Crate(kCrateCentre, 15), 1, AnimateCrate);
     Object(ase, "Orb", "Crate", kOrbCentre, Sphere(kOrbCentre, 8, 12, 8), 2, AnimateOrb);
     Object(ase, "Flag", "", {-90, 60, 20}, FlagAt(0), 3, AnimateFlag);
+    // Particle emitters in the show (an emitter draws its particles instead of its mesh).
+    Object(ase, "Sparks", "", {60, -50, 10}, Crate({60, -50, 10}, 2), 2, nullptr);
+    Object(ase, "Rays", "", {-50, -60, 30}, Crate({-50, -60, 30}, 2), 2, nullptr);
     Camera(ase);
     OmniLight(ase, "Omni01", {90, -90, 140}, {1.0, 0.9, 0.75}, false);
     OmniLight(ase, "Omni02", Omni02At(0), {0.4, 0.6, 1.0}, true);

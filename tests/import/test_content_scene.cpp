@@ -19,7 +19,7 @@ TEST(SampleScene, ConvertsWithEveryFeatureOfTheShow)
     const auto scene = asetest::ReadBack(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
     const std::uint32_t frames = scene.header.lastFrame + 1u;
 
-    ASSERT_EQ(scene.objects.size(), 4u);
+    ASSERT_EQ(scene.objects.size(), 6u);
     for (const auto& object : scene.objects) EXPECT_GT(object.textureVertices.size(), 1u) << object.name;
     const auto& crate = scene.objects[1];
     EXPECT_EQ(crate.name, "Crate");
@@ -48,6 +48,6 @@ TEST(SampleScene, ConvertsWithEveryFeatureOfTheShow)
 
     const auto loaded = LoadSceneFile("escena/sample.vek", "escena1");
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->objects.count(), 4u);
+    EXPECT_EQ(loaded->objects.count(), 6u);
     EXPECT_EQ(loaded->omniLights.count(), 2u);
 }
