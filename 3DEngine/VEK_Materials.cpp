@@ -51,6 +51,9 @@ void SetCombine(GLint function, GLint source0, GLint source1)
 bool SetupBump(Material& material)
 {
     glDisable(GL_COLOR_MATERIAL);
+    // The light vectors travel as vertex colours: with lighting on, the lit colour would
+    // take their place in the dot product.
+    glDisable(GL_LIGHTING);
     rgl::SelectTextureUnit(0);
     glEnable(GL_TEXTURE_2D);
     if (!material.hasSubMaterials) {
@@ -198,6 +201,7 @@ void ResetMaterial(const Material& material)
     rgl::SetTextureEnv(GL_MODULATE);
     rgl::SetTexGen(false);
     if (material.twoside) glEnable(GL_CULL_FACE);
+    if (material.bump && rgl::HasMultitexture()) glEnable(GL_LIGHTING);
     if (material.opacity < 1.0f) {
         glDisable(GL_BLEND);
         glDepthMask(GL_TRUE);
