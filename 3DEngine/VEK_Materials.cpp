@@ -4,6 +4,7 @@
 #include "vekPlatform.h"
 
 namespace {
+bool bumpTurnedLightingOff = false;   // the reset turns it on again
 constexpr char kRuntimeErrorCaption[] = "Runtime Error";
 constexpr char kNoTexture2Caption[] = "Runtime Error. No Texture #2 has been supplied. Review the .MAX";
 
@@ -53,6 +54,7 @@ bool SetupBump(Material& material)
     glDisable(GL_COLOR_MATERIAL);
     // The light vectors travel as vertex colours: with lighting on, the lit colour would
     // take their place in the dot product.
+    bumpTurnedLightingOff = glIsEnabled(GL_LIGHTING);
     glDisable(GL_LIGHTING);
     rgl::SelectTextureUnit(0);
     glEnable(GL_TEXTURE_2D);
@@ -201,7 +203,8 @@ void ResetMaterial(const Material& material)
     rgl::SetTextureEnv(GL_MODULATE);
     rgl::SetTexGen(false);
     if (material.twoside) glEnable(GL_CULL_FACE);
-    if (material.bump && rgl::HasMultitexture()) glEnable(GL_LIGHTING);
+    if (bumpTurnedLightingOff) glEnable(GL_LIGHTING);
+    bumpTurnedLightingOff = false;
     if (material.opacity < 1.0f) {
         glDisable(GL_BLEND);
         glDepthMask(GL_TRUE);
