@@ -69,6 +69,15 @@ void UploadGlow(GLuint texture, const TextureImage& image)
         glTexImage2D(GL_TEXTURE_2D, 0, 3, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, kWhite);
 }
 
+bool extensionsOverridden = false;
+const char* extensionsForTest = nullptr;
+
+const char* Extensions()
+{
+    if (extensionsOverridden) return extensionsForTest;
+    return reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+}
+
 bool HasExtension(const char* list, const char* name) { return std::strstr(list, name) != nullptr; }
 
 template <typename Function>
@@ -156,7 +165,7 @@ void CreateGlowTextures(Light& light)
 
 void CheckCapabilities(Material&)
 {
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const char* extensions = Extensions();
     if (!extensions) {
         plat::ShowMessage(kLoadingCaption, kNoExtensionsText);
         std::exit(-2);
@@ -172,6 +181,14 @@ void CheckCapabilities(Material&)
     if (!api.activeTexture) plat::ShowMessage(kGraveCaption, kNoActiveTextureText);
     if (!api.multiTexCoord2f || !api.activeTexture) plat::ShowMessage(kWarningCaption, kNoSecondUnitText);
 }
+
+void UseExtensionsForTest(const char* extensions)
+{
+    extensionsOverridden = true;
+    extensionsForTest = extensions;
+}
+
+void UseDriverExtensions() { extensionsOverridden = false; }
 
 void InstallRecordGLHooks()
 {

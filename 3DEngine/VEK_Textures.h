@@ -35,6 +35,10 @@ void CreateGlowTextures(Light& light);
 // The extension string and the multitexture entry points; warnings when they are missing.
 // Ends the process with exit code -2 when there is no extension string at all.
 void CheckCapabilities(Material& material);
+// Lets a test play a driver with another extension string (null: none at all) until it
+// calls UseDriverExtensions.
+void UseExtensionsForTest(const char* extensions);
+void UseDriverExtensions();
 
 // Uploads RGB (or RGBA) pixels to the bound texture with the materials' filters: linear,
 // with mipmaps and trilinear minification for square images.

@@ -3,6 +3,7 @@
 #include "../common/ImageFixtures.h"
 #include "RenderFixtures.h"
 #include "VEK_MeshDraw.h"
+#include "VEK_RenderState.h"
 #include "VEK_Textures.h"
 
 namespace {
@@ -178,6 +179,51 @@ TEST_F(Textures, GlowTexturesOfEachLightAndAWhiteOneForAMissingImage)
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(GLuint(bound), first.glowTexture2);
+}
+
+}  // namespace
+
+namespace {
+using namespace render;
+
+class Capabilities : public RenderTest {
+protected:
+    void TearDown() override
+    {
+        UseDriverExtensions();
+        RenderTest::TearDown();
+    }
+};
+
+TEST_F(Capabilities, EveryMaterialWarnsWhenTheDriverHasNoSecondUnit)
+{
+    Messages messages;
+    UseExtensionsForTest("GL_ARB_texture_env_combine GL_EXT_multitexture_like");
+    for (int i = 0; i < 10; ++i) MakeMaterial("m" + std::to_string(i), {1, 1, 1, 1}, {1, 1, 1, 1});
+    EXPECT_EQ(messages.Count("vek Warning!", "vek engine: Warning. There's no second texture unit on this client"), 10);
+    EXPECT_EQ(messages.all().size(), 10u);
+}
+
+TEST_F(Capabilities, DriverWithMultitextureResolvesTheEntryPointsQuietly)
+{
+    Messages messages;
+    UseExtensionsForTest("GL_EXT_other NV_REGISTER_COMBINERS");
+    MakeMaterial("m", {1, 1, 1, 1}, {1, 1, 1, 1});
+    EXPECT_TRUE(messages.all().empty());
+    EXPECT_TRUE(rgl::HasMultitexture());
+}
+
+TEST_F(Capabilities, NoExtensionStringEndsTheProcessWithMinusTwo)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            UseExtensionsForTest(nullptr);
+            MakeMaterial("m", {1, 1, 1, 1}, {1, 1, 1, 1});
+        },
+        ::testing::ExitedWithCode(254),
+        "\\[K3D Loading ERROR\\] vek engine: Fatal Error, glGetstring\\(GL_EXTENSIONS\\) failed, could not determine GL "
+        "extensions");
 }
 
 }  // namespace
