@@ -148,6 +148,8 @@ public:
     std::vector<MeshVertex> vertices;
     std::vector<MeshFace> faces;
     const MeshVertex* drawnVertices; // vertices; morph frames are positions in the controller
+    const VertexSet* drawnVertexSet = nullptr;   // the morph frame drawn this frame, if any
+    Vector3 currentPosition;         // the position in use this frame: a key's, or origin
     std::uint32_t vertexCount;
     std::uint32_t faceCount;
     std::vector<std::uint32_t> textureFaces[3];   // texture vertex of corner a, b, c per face
@@ -192,6 +194,7 @@ public:
     std::uint32_t subMaterialCount = 1;
     std::unique_ptr<Material> subMaterials[kSlots];   // [0] stays empty
     GLuint textureName = 0;
+    std::uint8_t runtimeErrorsShown = 0;   // drawing's "Runtime Error" boxes shown so far (bits)
 };
 
 class Light : public Thing {
@@ -218,6 +221,7 @@ public:
     std::int32_t glLight;            // GL_LIGHT0 + load position among all lights
     Vector3 point;
     TextureImage glowImages[4];
+    GLuint glowTexture1 = 0, glowTexture2 = 0;
     float glowMin = 0, glowMax = 0, glowStep = 0;
 };
 
