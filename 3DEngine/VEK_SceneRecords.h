@@ -4,6 +4,7 @@
 #pragma once
 
 #include "VEK_AnimController.h"
+#include "VEK_FlareSet.h"
 #include "VEK_Math.h"
 #include "VEK_TextureImage.h"
 #include "VEK_Thing.h"
@@ -216,6 +217,15 @@ public:
     Vector3 point;
     TextureImage glowImages[4];
     float glowMin = 0, glowMax = 0, glowStep = 0;
+
+    // Working state of lighting, glow and flares (VEK_Lights.h, VEK_Flares.h).
+    float spotDirection[4] = {0, 0, -1, 1};   // recomputed every update
+    float distanceAttenuation = 0;            // attenuation mode 1
+    float glowSize = 0;                       // half-size of the glow quads
+    float glowAngle1 = 0, glowAngle2 = 150;   // degrees
+    GLuint glowTexture1 = 0, glowTexture2 = 0;
+    bool occluded = false, offscreen = false; // the last visibility probe
+    FlareSet flareSet;
 };
 
 class OmniLight : public Light {
