@@ -16,14 +16,13 @@ constexpr float kGlowAlpha = 0.7f;
 
 float squaredLength(const Vector3& v) { return v.x * v.x + v.y * v.y + v.z * v.z; }
 
-// Divides by half the squared length (not by the length): the flare line's geometry is
-// built from these scaled vectors. False for a vector too short to scale.
-bool squash(const Vector3& v, Vector3& out)
+// The unit vector along v. False for a vector too short to have a direction.
+bool direction(const Vector3& v, Vector3& out)
 {
-    const float half = squaredLength(v) / 2;
-    if (!(half > 0) || !std::isfinite(half)) return false;
-    out = {v.x / half, v.y / half, v.z / half};
-    return std::isfinite(out.x) && std::isfinite(out.y) && std::isfinite(out.z);
+    const float length = std::sqrt(squaredLength(v));
+    if (!(length > 0) || !std::isfinite(length)) return false;
+    out = {v.x / length, v.y / length, v.z / length};
+    return true;
 }
 
 void glowQuad(float s, const Colour& colour)
@@ -94,13 +93,18 @@ bool flareQuads(const Light& light, const Vector3& eye, const Vector3& target, F
 {
     const FlareSet& set = light.flareSet;
     if (!set.loaded || light.occluded || light.offscreen) return false;
+    // The flare line runs from the point one unit ahead of the eye on the line of sight
+    // to the point one unit from the eye towards the light. Unit vectors keep the quads'
+    // sizes and spacing on the screen independent of how far target and light are.
     Vector3 d, v, rn;
-    if (!squash(subtract(target, eye), d) || !squash(subtract(light.point, eye), v)) return false;
-    const Vector3 centre = add(eye, d);           // on the line of sight, in front of the eye
-    const Vector3 lightEnd = add(eye, v);         // on the ray from the eye to the light
+    if (!direction(subtract(target, eye), d) || !direction(subtract(light.point, eye), v)) return false;
+    const Vector3 centre = add(eye, d);           // projects to the view centre
+    const Vector3 lightEnd = add(eye, v);         // projects to the light's pixel
     const Vector3 line = subtract(lightEnd, centre);
-    if (!squash(line, rn)) return false;
-    const Vector3 side = cross(rn, d);
+    // The quads are squares: one side along the line, the other across it and the line
+    // of sight.
+    Vector3 side;
+    if (!direction(line, rn) || !direction(cross(rn, d), side)) return false;
     for (int i = 0; i < FlareSet::kElements; ++i) {
         const FlareElement& element = set.elements[std::size_t(i)];
         const float k = kFlareScale * element.size;
@@ -116,10 +120,49 @@ bool flareQuads(const Light& light, const Vector3& eye, const Vector3& target, F
     return true;
 }
 
+float flareDepthScale(const FlareQuad (&quads)[FlareSet::kElements], const Vector3& eye, const Vector3& target,
+                      float nearPlane)
+{
+    const Vector3 ahead = normalize(subtract(target, eye));
+    float nearest = 0;
+    for (const FlareQuad& quad : quads)
+        for (const Vector3& corner : quad.corners) {
+            const float depth = dot(subtract(corner, eye), ahead);
+            if (depth > 0 && (nearest == 0 || depth < nearest)) nearest = depth;
+        }
+    const float wanted = 1.25f * nearPlane;
+    if (!(nearest > 0) || !(nearPlane > 0) || nearest >= wanted) return 1.0f;
+    return wanted / nearest;
+}
+
+namespace {
+// The near plane of a perspective projection matrix; 0 for any other projection.
+float nearPlaneOf(const GLfloat (&p)[16])
+{
+    if (p[11] != -1.0f || p[10] == 1.0f) return 0.0f;
+    return p[14] / (p[10] - 1.0f);
+}
+
+void scaleAboutEye(FlareQuad (&quads)[FlareSet::kElements], const Vector3& eye, float factor)
+{
+    auto moved = [&](const Vector3& v) { return add(eye, scale(subtract(v, eye), factor)); };
+    for (FlareQuad& quad : quads) {
+        quad.centre = moved(quad.centre);
+        for (Vector3& corner : quad.corners) corner = moved(corner);
+    }
+}
+}  // namespace
+
 void drawFlares(const Light& light, const Vector3& eye, const Vector3& target)
 {
     FlareQuad quads[FlareSet::kElements];
     if (!flareQuads(light, eye, target, quads)) return;
+    // The flare line lies one unit in front of the eye, usually inside the near plane,
+    // which would clip every flare. Scaled about the eye, the quads look exactly the same
+    // on the screen, so they are moved out just beyond the near plane.
+    GLfloat projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    scaleAboutEye(quads, eye, flareDepthScale(quads, eye, target, nearPlaneOf(projection)));
     static constexpr float kTexCoords[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     glDisable(GL_DEPTH_TEST);
     glPushAttrib(GL_LIGHTING_BIT);

@@ -31,5 +31,12 @@ struct FlareQuad {
 // or eye, target and light leave the flare line undefined.
 bool flareQuads(const Light& light, const Vector3& eye, const Vector3& target, FlareQuad (&quads)[FlareSet::kElements]);
 
-// Draws flareQuads additively over the scene, without depth test.
+// The factor that moves quads scaled about the eye so that their nearest corner lies a
+// quarter beyond the near plane (1 when it already does). Scaling about the eye changes
+// nothing on the screen.
+float flareDepthScale(const FlareQuad (&quads)[FlareSet::kElements], const Vector3& eye, const Vector3& target,
+                      float nearPlane);
+
+// Draws flareQuads additively over the scene, without depth test, moved beyond the near
+// plane of the current projection (see flareDepthScale).
 void drawFlares(const Light& light, const Vector3& eye, const Vector3& target);

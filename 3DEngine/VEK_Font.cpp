@@ -131,8 +131,12 @@ void Font::printText(int x, int y, const char* text) const
     // The texture environment belongs to the texture unit, not to the texture: the font's
     // is set for its own drawing and the caller's put back afterwards.
     GLint previousEnv = GL_MODULATE;
+    GLfloat previousColour[4] = {0, 0, 0, 0};
+    static constexpr GLfloat kBlack[4] = {0, 0, 0, 0};
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &previousEnv);
+    glGetTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, previousColour);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_BLEND);
+    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, kBlack);
     glDisable(GL_DEPTH_TEST);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -149,6 +153,7 @@ void Font::printText(int x, int y, const char* text) const
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, previousEnv);
+    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, previousColour);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
 }
