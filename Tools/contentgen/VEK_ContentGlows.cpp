@@ -89,10 +89,11 @@ struct FlareImage {
     double (*shape)(double, double);
     Tint tint;
 };
+// Added at full strength over the scene, so the discs stay dim.
 constexpr FlareImage kFlareImages[] = {
-    {"halo", 0, Halo, {1.0, 0.85, 0.6}},        {"ring", 1, Ring, {0.5, 0.8, 1.0}},
-    {"bright disc", 2, BrightDisc, {1.0, 1.0, 0.9}}, {"soft disc", 3, SoftDisc, {0.6, 1.0, 0.55}},
-    {"thin ring", 4, ThinRing, {1.0, 0.55, 0.9}},
+    {"halo", 0, Halo, {0.8, 0.68, 0.48}},          {"ring", 1, Ring, {0.35, 0.56, 0.7}},
+    {"bright disc", 2, BrightDisc, {0.6, 0.6, 0.54}}, {"soft disc", 3, SoftDisc, {0.21, 0.35, 0.19}},
+    {"thin ring", 4, ThinRing, {0.6, 0.33, 0.54}},
 };
 
 bool MakeLensFlares(const fs::path& show)

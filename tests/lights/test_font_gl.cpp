@@ -3,8 +3,11 @@
 #include "LightFixtures.h"
 
 #include "VEK_Font.h"
+#include "VEK_JpegReader.h"
 #include "vekPlatform.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 using namespace lights;
@@ -186,4 +189,65 @@ TEST_F(FontGL, MissingOrWrongSizedImageLeavesAFontThatPrintsNothing)
     // Drawing goes on.
     DrawSquare({0, 0, 0}, 1, 0, 0, 1);
     EXPECT_TRUE(Near(ReadPixel(kSide / 2, kSide / 2), 0, 0, 1));
+}
+
+namespace {
+// Decodes Data/<file> of the working folder as the engine does, without its messages.
+void DecodeDataFile(TextureImage& image, const std::string& fileName)
+{
+    image = TextureImage{};
+    std::FILE* file = std::fopen(("Data/" + fileName).c_str(), "rb");
+    if (!file) return;
+    JpegReader reader;
+    if (reader.ReadHeader(file) && std::fseek(file, 0, SEEK_SET) == 0) {
+        image.pixels.resize(reader.ByteSize());
+        image.width = reader.Width();
+        image.height = reader.Height();
+        image.loaded = reader.Decode(file, image.pixels.data(), image.pixels.size());
+    }
+    std::fclose(file);
+}
+
+// Lit pixels of the glyph printed at (x, y), by row from the bottom: its 16 rows and the
+// 10 columns of its advance (the quads of neighbours overlap the rest).
+std::array<int, 16> LitRows(int x, int y)
+{
+    std::array<int, 16> rows{};
+    for (int v = 0; v < 16; ++v)
+        for (int u = 0; u < Font::kAdvance; ++u) {
+            unsigned char rgba[4];
+            glReadPixels(x + u, y + v, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+            rows[std::size_t(v)] += rgba[0] > 128;
+        }
+    return rows;
+}
+}  // namespace
+
+TEST_F(FontGL, GeneratedFontPrintsUprightGlyphsOnOneBaseline)
+{
+    const std::string command = std::string(VEK_TEST_BIN_DIR) + "/vekcontent . >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    Font font("font.bin", DecodeDataFile);
+    ASSERT_TRUE(font.usable());
+    font.print(40, 300, "Hg_^ vek'3D'Engine");
+    DumpFrame("font_generated");
+    const auto capital = LitRows(40, 300), descender = LitRows(50, 300), underscore = LitRows(60, 300),
+               caret = LitRows(70, 300), space = LitRows(80, 300);
+    auto lowest = [](const std::array<int, 16>& rows) {
+        for (int v = 0; v < 16; ++v)
+            if (rows[std::size_t(v)] > 0) return v;
+        return 16;
+    };
+    auto highest = [](const std::array<int, 16>& rows) {
+        for (int v = 15; v >= 0; --v)
+            if (rows[std::size_t(v)] > 0) return v;
+        return -1;
+    };
+    // The capital stands on the baseline; g and _ go below it, ^ stays in the upper half.
+    EXPECT_GT(lowest(capital), 0);
+    EXPECT_LT(lowest(descender), lowest(capital));
+    EXPECT_LT(lowest(underscore), lowest(capital));
+    EXPECT_GT(lowest(caret), 8);
+    EXPECT_GT(highest(capital), 10);
+    EXPECT_EQ(highest(space), -1);
 }
