@@ -1,6 +1,6 @@
 #include "VEK_Font.h"
 
-#include "VEK_SceneRecords.h"
+#include "VEK_Textures.h"
 #include "vekPlatform.h"
 
 #include <cstdarg>
@@ -41,7 +41,7 @@ int overlayValue(const OverlayStats& stats, int i)
 
 Font::Font(const char* fileName, Decoder decode)
 {
-    if (!decode) decode = GLHooks().loadTexture;
+    if (!decode) decode = LoadTexture;
     if (decode && fileName) decode(image, fileName);
     const bool rightSize = image.width == kImageWidth && image.height == kImageHeight &&
                            image.pixels.size() >= std::size_t(kImageWidth) * kImageHeight * 3;

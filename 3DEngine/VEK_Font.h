@@ -26,9 +26,9 @@ public:
     static constexpr int kScreen = 512;        // the virtual screen is kScreen x kScreen units
 
     // Decodes the image into image (from the Data/ directory), creates the texture and the
-    // 95 display lists. decode is the engine's texture decoder; null means the records'
-    // decoder hook (GLHooks().loadTexture). A missing or wrong-sized image leaves the font
-    // unusable: print then draws nothing.
+    // 95 display lists. decode is the texture decoder; null means the engine's own
+    // (LoadTexture, which reports a missing file). A missing or wrong-sized image leaves
+    // the font unusable: print then draws nothing.
     using Decoder = void (*)(TextureImage& image, const std::string& fileName);
     explicit Font(const char* fileName, Decoder decode = nullptr);
     ~Font();   // deletes the display lists and the texture

@@ -146,6 +146,8 @@ public:
     std::vector<MeshVertex> vertices;
     std::vector<MeshFace> faces;
     const MeshVertex* drawnVertices; // vertices; morph frames are positions in the controller
+    const VertexSet* drawnVertexSet = nullptr;   // the morph frame drawn this frame, if any
+    Vector3 currentPosition;         // the position in use this frame: a key's, or origin
     std::uint32_t vertexCount;
     std::uint32_t faceCount;
     std::vector<std::uint32_t> textureFaces[3];   // texture vertex of corner a, b, c per face
@@ -190,6 +192,7 @@ public:
     std::uint32_t subMaterialCount = 1;
     std::unique_ptr<Material> subMaterials[kSlots];   // [0] stays empty
     GLuint textureName = 0;
+    std::uint8_t runtimeErrorsShown = 0;   // drawing's "Runtime Error" boxes shown so far (bits)
 };
 
 class Light : public Thing {

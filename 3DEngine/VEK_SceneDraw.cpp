@@ -1,0 +1,43 @@
+#include "VEK_SceneDraw.h"
+
+#include "VEK_MeshDraw.h"
+#include "VEK_Scene.h"
+#include "VEK_Textures.h"
+
+namespace {
+constexpr char kBumpLight[] = "Omni01";
+}
+
+void InstallRendererHooks() { InstallRecordGLHooks(); }
+
+void CreateSceneGlowTextures(Scene& scene)
+{
+    for (OmniLight* light : scene.omniLights.each<OmniLight>()) CreateGlowTextures(*light);
+}
+
+void BindObjectMaterials(Scene& scene)
+{
+    for (SceneObject* object : scene.objects.each<SceneObject>()) {
+        for (Material* material : scene.materials.each<Material>()) {
+            if (material->index != object->materialRef) continue;
+            object->material = material;
+            object->multiMaterial = material->hasSubMaterials;
+            break;
+        }
+    }
+}
+
+void UploadSceneTextures(Scene& scene)
+{
+    for (Material* material : scene.materials.each<Material>()) UploadMaterialTexture(*material);
+}
+
+void DrawSceneObjects(Scene& scene, const Vector3& eye)
+{
+    const OmniLight* bumpLight = scene.findOmniLight(kBumpLight);
+    for (SceneObject* object : scene.objects.each<SceneObject>()) {
+        if (bumpLight && object->material && object->material->bump) UpdateLightVectors(*object, bumpLight->point);
+        DrawObject(*object);
+        UpdateEyeDistance(*object, eye);
+    }
+}
