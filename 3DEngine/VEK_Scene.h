@@ -39,6 +39,7 @@ public:
     Camera* activeCamera = nullptr;
     float fpsShown = 0;              // updates counted in the last second
     std::uint32_t cpuPolyLoad = 0;   // faces the camera collision tested in the last update
+    std::uint32_t firstTransparent = 0;   // list position of the first transparent object
     std::string filePath;
     Font* font;
     float updateRate = 35.0f;        // updates per second

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "VEK_AnimController.h"
+#include "VEK_FlareSet.h"
 #include "VEK_Math.h"
 #include "VEK_Particle_Emit.h"
 #include "VEK_TextureImage.h"
@@ -221,8 +222,16 @@ public:
     std::int32_t glLight;            // GL_LIGHT0 + load position among all lights
     Vector3 point;
     TextureImage glowImages[4];
-    GLuint glowTexture1 = 0, glowTexture2 = 0;
     float glowMin = 0, glowMax = 0, glowStep = 0;
+
+    // Working state of lighting, glow and flares (VEK_Lights.h, VEK_Flares.h).
+    float spotDirection[4] = {0, 0, -1, 1};   // recomputed every update
+    float distanceAttenuation = 0;            // attenuation mode 1
+    float glowSize = 0;                       // half-size of the glow quads
+    float glowAngle1 = 0, glowAngle2 = 150;   // degrees
+    GLuint glowTexture1 = 0, glowTexture2 = 0;
+    bool occluded = false, offscreen = false; // the last visibility probe
+    FlareSet flareSet;
 };
 
 class OmniLight : public Light {

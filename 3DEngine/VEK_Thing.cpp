@@ -1,5 +1,7 @@
 #include "VEK_Thing.h"
 
+#include <utility>
+
 ThingList::ThingList()
 {
     head_.next = &head_;
@@ -42,4 +44,17 @@ Thing* ThingList::at(std::uint32_t i) const
     const Node* node = head_.next;
     while (i--) node = node->next;
     return node->thing;
+}
+
+void ThingList::swapAt(std::uint32_t i, std::uint32_t j)
+{
+    if (i >= count_ || j >= count_ || i == j) return;
+    Node* first = nullptr;
+    Node* second = nullptr;
+    Node* node = head_.next;
+    for (std::uint32_t k = 0; node != &head_ && !(first && second); ++k, node = node->next) {
+        if (k == i) first = node;
+        if (k == j) second = node;
+    }
+    std::swap(first->thing, second->thing);
 }

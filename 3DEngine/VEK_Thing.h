@@ -53,6 +53,8 @@ public:
     Thing* find(const std::string& name) const;
     // The element i steps from the front; null when i is not below count().
     Thing* at(std::uint32_t i) const;
+    // Exchanges the elements at positions i and j; nothing when either is not below count().
+    void swapAt(std::uint32_t i, std::uint32_t j);
     std::uint32_t count() const { return count_; }
     bool empty() const { return count_ == 0; }
 
