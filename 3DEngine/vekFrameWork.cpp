@@ -1,5 +1,6 @@
 #include "vekFrameWork.h"
 
+#include "VEK_ScriptDocument.h"
 #include "VEK_ScriptLog.h"
 
 #include <tinyxml.h>
@@ -7,8 +8,8 @@
 void FrameWork::parseScript(const char* path)
 {
     TiXmlDocument document(path ? path : "");
-    if (!document.LoadFile()) {
-        WriteScriptErrorLog("XMLScriptError.LOG", document.ErrorDesc());
+    if (const char* error = LoadScriptDocument(document, path)) {
+        WriteScriptErrorLog("XMLScriptError.LOG", error);
         return;
     }
     // Scenes are read, imported and loaded here once the scene loader is part of the

@@ -2,6 +2,7 @@
 
 #include "VEK_2D_Text.h"
 #include "VEK_K2DPack.h"
+#include "VEK_ScriptDocument.h"
 #include "VEK_ScriptLog.h"
 #include "vekPlatform.h"
 
@@ -217,8 +218,8 @@ void Apply2DScript(const Script& script, const Slots& slots)
 int Read2DScript(const char* path, const Slots& slots)
 {
     TiXmlDocument document(path);
-    if (!document.LoadFile()) {
-        WriteScriptErrorLog(text2d::kScriptLog, document.ErrorDesc());
+    if (const char* error = LoadScriptDocument(document, path)) {
+        WriteScriptErrorLog(text2d::kScriptLog, error);
         return -1;
     }
     const Script script = Parse2DScript(document);

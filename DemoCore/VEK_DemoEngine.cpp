@@ -1,5 +1,6 @@
 #include "VEK_DemoEngine.h"
 
+#include "VEK_ScriptDocument.h"
 #include "VEK_ScriptLog.h"
 #include "VEK_Text.h"
 #include "vekEngineFW.h"
@@ -38,8 +39,8 @@ const TiXmlElement* FindProjectSection(const TiXmlDocument& document)
 void DemoEngine::LoadProject(const char* path)
 {
     TiXmlDocument document(path);
-    if (!document.LoadFile()) {
-        WriteScriptErrorLog(kProjectLog, document.ErrorDesc());
+    if (const char* error = LoadScriptDocument(document, path)) {
+        WriteScriptErrorLog(kProjectLog, error);
         return;
     }
     const TiXmlElement* section = FindProjectSection(document);

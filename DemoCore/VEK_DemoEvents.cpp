@@ -2,6 +2,7 @@
 // applying, once per frame, the event whose start the music has reached.
 #include "VEK_DemoEngine.h"
 
+#include "VEK_ScriptDocument.h"
 #include "VEK_ScriptLog.h"
 #include "VEK_Text.h"
 #include "vekEngineFW.h"
@@ -86,8 +87,8 @@ void DemoEngine::LoadEffects(const char* path)
     if (!actionsLoad) return;
     events.Reset();
     TiXmlDocument document(path);
-    if (!document.LoadFile()) {
-        WriteScriptErrorLog(kProjectLog, document.ErrorDesc());
+    if (const char* error = LoadScriptDocument(document, path)) {
+        WriteScriptErrorLog(kProjectLog, error);
         return;
     }
     const TiXmlElement* root = document.FirstChildElement("demoproject");

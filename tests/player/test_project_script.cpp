@@ -1,6 +1,8 @@
 // Reading the engineDEMO settings of a project script.
 #include "TempDir.h"
 #include "VEK_DemoEngine.h"
+#include "VEK_ScriptDocument.h"
+#include "vekEngineFW.h"
 
 #include <gtest/gtest.h>
 
@@ -130,6 +132,41 @@ TEST(ProjectScript, MissingSectionsLeaveTheDefaultsWithoutALog)
         EXPECT_STREQ(loaded.demo->ProjectName(), "") << text;
         EXPECT_TRUE(loaded.log.empty()) << text;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Every reader of the project script meets a 50,000-level script: each logs it as a parser
+// error that says why, and the show keeps its defaults.
+TEST(ProjectScript, ADeeplyNestedScriptIsLoggedByEveryReaderAndKeepsTheDefaults)
+{
+    constexpr int kLevels = 50000;
+    std::string text = "<demoproject><engineDEMO name=\"Deep\" mp3=\"1\" loadactions=\"1\">";
+    for (int i = 0; i < kLevels; ++i) text += "<FX>";
+    for (int i = 0; i < kLevels; ++i) text += "</FX>";
+    text += "</engineDEMO></demoproject>";
+
+    TempDir dir;
+    ScopedChdir in(dir.path());
+    dir.write("demotest.xml", text);
+    auto demo = std::make_unique<DemoEngine>();
+    demo->LoadProject("demotest.xml");
+    demo->actionsLoad = true;
+    demo->LoadEffects("demotest.xml");
+    EXPECT_EQ(script2d::Read2DScript("demotest.xml", demo->Slots2D()), -1);
+    vekInitFrameWork();
+    vekParseXMLScript("demotest.xml");
+    vekKill();
+
+    const std::string line =
+        std::string("Could not load test file 'demotest.xml'. Error='") + kScriptTooDeep + "'. Exiting.\n";
+    for (const char* log : {"demosys_XMLScriptError.LOG", "2d_XMLScriptError.LOG", "XMLScriptError.LOG"})
+        EXPECT_EQ(dir.read(log), line) << log;
+    EXPECT_STREQ(demo->ProjectName(), "");
+    EXPECT_FALSE(demo->musicEnabled);
+    EXPECT_EQ(demo->events.Count(), 0);
 }
 
 }  // namespace
