@@ -2,8 +2,7 @@
 //   "escena/skin_emblem.k2d"  a glowing ring emblem with its mask (Data/skin_emblem.jpg,
 //                             Data/skin_emblem_mask.jpg): the mask cuts the emblem's
 //                             shape out of what is on screen, the image fills it in
-//   "escena/skin_plasma.k2d"  an interference pattern (Data/skin_plasma.jpg), no mask,
-//                             with a bright corner mark at its top left
+//   "escena/skin_plasma.k2d"  an interference pattern (Data/skin_plasma.jpg), no mask
 #include "VEK_ContentGen.h"
 #include "VEK_JpegWriter.h"
 #include "VEK_K2DPack.h"
@@ -83,12 +82,6 @@ Picture Plasma()
             p[0] = 0.5 + 0.5 * std::sin(t * 2.0 * kPi);
             p[1] = 0.3 + 0.3 * std::sin(t * 2.0 * kPi + 2.0);
             p[2] = 0.6 + 0.4 * std::sin(t * 2.0 * kPi + 4.0);
-        }
-    // The top-left corner is marked, so the picture's orientation on screen can be seen.
-    for (int y = 8; y < 40; ++y)
-        for (int x = 8; x < 40; ++x) {
-            double* p = picture.at(x, y);
-            p[0] = p[1] = p[2] = 1.0;
         }
     return picture;
 }

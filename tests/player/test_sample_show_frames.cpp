@@ -1,0 +1,73 @@
+// The bundled sample show as the player renders it headless: what is on screen comes
+// from the script and its files only.
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Frame {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;  // rows from the top
+    const unsigned char* at(int x, int y) const { return &rgb[(std::size_t(y) * width + x) * 3]; }
+};
+
+// A binary PPM as the player's capture writes it ("P6 W H 255", one whitespace, pixels).
+Frame ReadPpm(const std::filesystem::path& path)
+{
+    Frame frame;
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int maxValue = 0;
+    in >> magic >> frame.width >> frame.height >> maxValue;
+    in.get();
+    if (!in || magic != "P6" || maxValue != 255 || frame.width <= 0 || frame.height <= 0) return Frame{};
+    frame.rgb.resize(std::size_t(frame.width) * frame.height * 3);
+    in.read(reinterpret_cast<char*>(frame.rgb.data()), std::streamsize(frame.rgb.size()));
+    if (!in) return Frame{};
+    return frame;
+}
+
+// The plasma skin fills the screen from 0.5 s to 3.5 s. Each colour of its interference
+// pattern, (0.5 + 0.5 sin t, 0.3 + 0.3 sin(t + 2), 0.6 + 0.4 sin(t + 4)), has a channel of
+// at most 0.373 (95 of 255); JPEG rounding adds a few steps. A white or grey patch (a
+// box of about 94 x 70 pixels once drew there) has all three channels high.
+TEST(SampleShowFrames, PlasmaSkinShowsOnlyItsPattern)
+{
+    TempDir dir;
+    const std::string content = "'" VEK_TEST_BIN_DIR "/vekcontent' '" + dir.path().string() + "' >/dev/null";
+    ASSERT_EQ(std::system(content.c_str()), 0);
+    std::filesystem::copy(VEK_TEST_SOURCE_DIR "/content/demotest.xml", dir / "demotest.xml");
+    std::filesystem::create_directory(dir / "cap");
+    const std::string play = "cd '" + dir.path().string() +
+                             "' && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" VEK_TEST_BIN_DIR
+                             "/demo' --no-dialog --window --batch --fixed-fps 250 --capture cap --capture-every 250"
+                             " --frames 750 >demo.log 2>&1";
+    ASSERT_EQ(std::system(play.c_str()), 0) << dir.read("demo.log");
+
+    constexpr int kDarkestChannelLimit = 95 + 12;
+    for (const char* name : {"frame000250.ppm", "frame000500.ppm", "frame000750.ppm"}) {
+        const Frame frame = ReadPpm(dir / "cap" / name);
+        ASSERT_EQ(frame.width, 800) << name;
+        ASSERT_EQ(frame.height, 600) << name;
+        int lit = 0, light = 0;
+        for (int y = 0; y < frame.height; ++y)
+            for (int x = 0; x < frame.width; ++x) {
+                const unsigned char* p = frame.at(x, y);
+                const int darkest = std::min({p[0], p[1], p[2]});
+                const int brightest = std::max({p[0], p[1], p[2]});
+                lit += brightest > 40;
+                light += darkest > kDarkestChannelLimit;
+            }
+        EXPECT_GT(lit, 800 * 600 * 9 / 10) << name << ": the plasma skin covers the screen";
+        EXPECT_EQ(light, 0) << name << ": pixels lighter than any colour of the pattern";
+    }
+}
+
+}  // namespace
