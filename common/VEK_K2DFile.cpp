@@ -12,7 +12,6 @@ constexpr const char* kEndsInHeader = "the file ends inside its %s (it has %ld b
 constexpr const char* kBadSize = "image %d claims %ld bytes";
 constexpr const char* kPastEnd = "image %d (%ld bytes at offset %ld) runs past the end of the file (%ld bytes)";
 constexpr const char* kRecordPastEnd = "record %d runs past the end of the file (%ld bytes)";
-constexpr const char* kNoMask = "the file holds no mask image after its base image";
 }  // namespace text
 
 
@@ -127,8 +126,9 @@ Index IndexSkin(std::FILE* file, bool withMask)
     cursor.ReadInt32(size);
     Record base;
     if (!TakeImage(cursor, 0, size, base, index)) return index;
-    if (!withMask) return index;
-    if (!cursor.Has(1)) return Broken(index, text::kNoMask);
+    // The mask is optional in the container: a file that ends after its base image (and
+    // pad byte) holds a skin without one, whatever the caller expected.
+    if (!withMask || !cursor.Has(1)) return index;
     Record mask;
     mask.slot = 1;
     mask.offset = cursor.position();

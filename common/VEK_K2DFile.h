@@ -49,7 +49,7 @@ struct Index {
 long FileSize(std::FILE* file);
 
 // Layout A. With withMask the mask is taken to start right after the base's pad byte,
-// whatever it holds.
+// whatever it holds; a file that ends there has no mask record (not an error).
 Index IndexSkin(std::FILE* file, bool withMask);
 // Layout B. The count is the low byte of the stored 32-bit field.
 Index IndexSequence(std::FILE* file);

@@ -70,8 +70,11 @@ bool LoadSkin(const char* path, bool withMask, bool smooth, SkinTextures& skin)
     glGenTextures(2, skin.textures);
     ReadResult result = ReadAndReport(file, path, Layout::skin, withMask, ReadLimits{2, 0, 0});
     if (result.damaged) return false;
-    // The masked skin always draws with linear filtering.
-    const TextureSetup setup{withMask || smooth ? GL_LINEAR : GL_NEAREST, GL_CLAMP};
+    // The masked skin always draws with linear filtering; a file that holds no mask (or
+    // one that could not be decoded) draws unmasked, filtered as its smoothing flag says.
+    bool masked = false;
+    for (const Image& image : result.images) masked = masked || image.slot == 1;
+    const TextureSetup setup{masked || smooth ? GL_LINEAR : GL_NEAREST, GL_CLAMP};
     for (Image& image : result.images) {
         const bool isMask = image.slot == 1;
         UploadTexture(skin.textures[isMask ? 1 : 0], image, setup);

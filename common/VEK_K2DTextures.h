@@ -29,7 +29,8 @@ struct SkinTextures {
     bool hasBase = false;
     bool hasMask = false;
 };
-// Base only, or base and mask. Filters are GL_LINEAR when smooth (else GL_NEAREST) and
+// Base only, or base and mask. A file that holds no mask after its base image loads as
+// base only, without a message. Filters are GL_LINEAR when smooth (else GL_NEAREST) and
 // always GL_LINEAR with a mask; wrap GL_CLAMP; texture environment GL_MODULATE.
 // False when the file is missing ("K2D Scene File Not Founde.") or damaged.
 bool LoadSkin(const char* path, bool withMask, bool smooth, SkinTextures& skin);

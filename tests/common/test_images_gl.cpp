@@ -91,17 +91,20 @@ TEST_F(K2DTextures, SkinFiltersFollowSmoothingExceptWithAMask)
         const std::string& path;
         bool withMask, smooth;
         GLint filter;
+        bool hasMask;
     } cases[] = {
-        {plain, false, true, GL_LINEAR},
-        {plain, false, false, GL_NEAREST},
-        {masked, true, false, GL_LINEAR},
+        {plain, false, true, GL_LINEAR, false},
+        {plain, false, false, GL_NEAREST, false},
+        {masked, true, false, GL_LINEAR, true},
+        {plain, true, false, GL_NEAREST, false},  // a mask asked for, none stored: unmasked
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.withMask ? "masked" : "plain") + (c.smooth ? ", smooth" : ", not smooth"));
+        SCOPED_TRACE(std::string(c.path == masked ? "masked" : "plain") + (c.withMask ? " read with mask" : "") +
+                     (c.smooth ? ", smooth" : ", not smooth"));
         k2d::SkinTextures skin;
         ASSERT_TRUE(k2d::LoadSkin(c.path.c_str(), c.withMask, c.smooth, skin));
         EXPECT_TRUE(skin.hasBase);
-        EXPECT_EQ(skin.hasMask, c.withMask);
+        EXPECT_EQ(skin.hasMask, c.hasMask);
         ASSERT_NE(skin.textures[0], 0u);
         ASSERT_NE(skin.textures[1], 0u);
         const TextureState state = StateOf(skin.textures[0]);
@@ -112,7 +115,7 @@ TEST_F(K2DTextures, SkinFiltersFollowSmoothingExceptWithAMask)
         EXPECT_EQ(state.wrapS, GL_CLAMP);
         EXPECT_EQ(state.wrapT, GL_CLAMP);
         EXPECT_TRUE(SameAsImage(skin.textures[0], skin.base)) << "pixels are kept as uploaded";
-        if (c.withMask) {
+        if (c.hasMask) {
             EXPECT_TRUE(SameAsImage(skin.textures[1], skin.mask));
             EXPECT_EQ(StateOf(skin.textures[1]).minFilter, GL_LINEAR);
         }

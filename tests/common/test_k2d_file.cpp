@@ -206,6 +206,20 @@ TEST(K2DIndex, SkinMaskStartsRightAfterTheBasePadWhateverItHolds)
     EXPECT_EQ(IndexOf(file, k2d::Layout::skin, false).records.size(), 1u);
 }
 
+// The mask is optional in the container: asked for one, a file that ends after the base
+// image (with or without its pad byte) is a skin without a mask, not a damaged file.
+TEST(K2DIndex, SkinWithoutMaskIsSoundWhenAMaskIsAskedFor)
+{
+    const Bytes jpeg = fixtures::GradientJpeg(8, 8);
+    for (const Bytes& file : {K2DBuilder().SizedImage(jpeg).bytes(), K2DBuilder().Int32(int64_t(jpeg.size())).Raw(jpeg).bytes()}) {
+        const k2d::Index index = IndexOf(file, k2d::Layout::skin, true);
+        ASSERT_TRUE(index.ok()) << index.error;
+        ASSERT_EQ(index.records.size(), 1u);
+        EXPECT_EQ(index.records[0].offset, 32);
+        EXPECT_EQ(index.records[0].slot, 0);
+    }
+}
+
 // Hostile and damaged tables: every count, size and offset is checked against the file.
 TEST(K2DIndex, DamagedTablesAreRefusedWithAReason)
 {
@@ -226,7 +240,6 @@ TEST(K2DIndex, DamagedTablesAreRefusedWithAReason)
         {"skin zero size", K2DBuilder().Int32(0).Image(jpeg).bytes(), k2d::Layout::skin, false, "claims 0 bytes"},
         {"skin size past end", K2DBuilder().Int32(s + 1).Raw(jpeg).bytes(), k2d::Layout::skin, false, "runs past the end"},
         {"skin size 2 GB", K2DBuilder().Int32(0x7FFFFFFF).Raw(jpeg).bytes(), k2d::Layout::skin, false, "runs past the end"},
-        {"skin mask missing", K2DBuilder().SizedImage(jpeg).bytes(), k2d::Layout::skin, true, "no mask image"},
         {"sequence count beyond images", fixtures::SequenceFile({jpeg}, 2), k2d::Layout::sequence, false, "record 1 runs past"},
         {"sequence count 255, no images", fixtures::SequenceFile({}, 255), k2d::Layout::sequence, false, "record 0 runs past"},
         {"sequence negative size", K2DBuilder().Int32(1).Int32(-1).Image(jpeg).bytes(), k2d::Layout::sequence, false, "claims -1 bytes"},

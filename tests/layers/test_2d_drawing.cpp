@@ -160,6 +160,64 @@ TEST_F(Drawing2D, MaskedSkinAtAlphaZeroAndOne)
     }
 }
 
+// The script names a mask, but the K2D file holds only the base image: the skin draws
+// its image unmasked (its colour, alpha and blend mode) and says nothing. A file whose
+// base image is not a JPEG gets the reader's message and draws as a flash of its colour.
+TEST_F(Drawing2D, SkinFileWithoutMaskOrWithUnreadableBase)
+{
+    const std::array<unsigned char, 3> image{200, 100, 40};
+    layers::WriteSolidJpeg(dir / "base.jpg", 32, image);
+    const std::string unmasked = SkinFile(dir / "base.jpg", nullptr);
+    const std::string unreadable = (dir / "unreadable.k2d").string();
+    {
+        const std::string junk(300, 'x');
+        std::string bytes = "5rb LayerText 2dEngine files";
+        const uint32_t size = uint32_t(junk.size());
+        for (int i = 0; i < 4; ++i) bytes += char((size >> (8 * i)) & 0xFF);
+        dir.write("unreadable.k2d", bytes + junk + '\xFF');
+    }
+    const Colour background{0.2f, 0.4f, 0.6f};
+    const Colour colour{1.0f, 0.5f, 1.0f};
+    const float a = 0.75f;
+    auto over = [&](const Colour& source) {  // blend mode 3: source x a + destination x (1 - a)
+        return layers::Clamped({source.r * a + background.r * (1 - a), source.g * a + background.g * (1 - a),
+                                source.b * a + background.b * (1 - a)});
+    };
+    const struct {
+        const char* what;
+        const std::string& file;
+        bool hasBase;
+        Colour expected;
+        int messages;
+    } cases[] = {
+        {"no mask stored", unmasked, true,
+         over({image[0] / 255.0f * colour.r, image[1] / 255.0f * colour.g, image[2] / 255.0f * colour.b}), 0},
+        {"unreadable base", unreadable, false, over(colour), 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        layers::Messages shown;
+        Object2D skin;
+        skin.SetUpFader(800, 600);
+        skin.SetColour(colour.r, colour.g, colour.b);
+        skin.SetBlendMode(3);
+        skin.LoadSkin(c.file.c_str(), true);
+        EXPECT_EQ(skin.skin.hasBase, c.hasBase);
+        EXPECT_FALSE(skin.skin.hasMask);
+        ASSERT_EQ(int(shown.all().size()), c.messages);
+        if (c.messages > 0) {
+            EXPECT_EQ(shown.all()[0].caption, "K2D Loading ERROR");
+            EXPECT_NE(shown.all()[0].text.find("image 0 is not a readable JPEG"), std::string::npos) << shown.all()[0].text;
+        }
+        ClearScreen(background);
+        skin.Start();
+        skin.alpha = a;
+        skin.Draw();
+        EXPECT_TRUE(Near(ReadPixel(400, 300), c.expected, 4));
+        EXPECT_TRUE(Near(ReadPixel(30, 570), c.expected, 4)) << "near the top-left corner";
+    }
+}
+
 TEST_F(Drawing2D, MaskedSkinDrawsTexturedEvenAfterTexturingWasSwitchedOff)
 {
     layers::WriteSolidJpeg(dir / "base.jpg", 32, {0, 0, 0});
