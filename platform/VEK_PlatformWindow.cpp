@@ -64,11 +64,11 @@ Message HandlePosted()
 
 void HandleWindowEvent(const SDL_WindowEvent& event)
 {
+    // Only a window that cannot be seen stops drawing; one without the keyboard focus
+    // goes on, or the show would freeze and then fire its events in a burst.
     switch (event.event) {
-    case SDL_WINDOWEVENT_FOCUS_LOST:
     case SDL_WINDOWEVENT_MINIMIZED:
     case SDL_WINDOWEVENT_HIDDEN: active = false; break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED:
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_SHOWN: active = true; break;
     default: break;
