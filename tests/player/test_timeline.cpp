@@ -113,8 +113,11 @@ TEST(Timeline, HoldingShiftYTakesTheBlurToOneAndHoldsIt)
 {
     auto demo = InteractiveDemo();
     const Keys keys({kShift, 'Y'});
-    for (int pass = 0; pass < 1000; ++pass) demo->RunTimeline(keys.table);
-    EXPECT_NEAR(demo->layerBlur, 1.0f, 1e-3f);
+    for (int pass = 0; pass < 999; ++pass) demo->RunTimeline(keys.table);
+    EXPECT_FLOAT_EQ(demo->layerBlur, 0.999f);
+    demo->RunTimeline(keys.table);
+    EXPECT_EQ(demo->layerBlur, 1.0f) << "1,000 passes reach 1.0 exactly";
+    EXPECT_EQ(demo->layers[2].target.blur, 1.0f);
     for (int pass = 0; pass < 50; ++pass) demo->RunTimeline(keys.table);
     EXPECT_FLOAT_EQ(demo->layerBlur, 1.0f);
     EXPECT_FLOAT_EQ(demo->layers[2].target.blur, 1.0f);
