@@ -14,6 +14,7 @@ SDL_Window* window = nullptr;
 SDL_GLContext context = nullptr;
 bool videoReady = false;
 bool active = false;
+int pressedKey = 0;   // the key the message just handled pressed
 unsigned char keyTable[256];
 // Buttons pressed since MouseButtons was last asked, so that a click shorter than a
 // frame is still seen once.
@@ -49,7 +50,9 @@ void Post(const PostedMessage& message)
 
 void SetKey(int virtualKey, bool down)
 {
-    if (virtualKey > 0 && virtualKey < 256) keyTable[virtualKey] = down ? 1 : 0;
+    if (virtualKey <= 0 || virtualKey >= 256) return;
+    keyTable[virtualKey] = down ? 1 : 0;
+    if (down) pressedKey = virtualKey;
 }
 
 Message HandlePosted()
@@ -217,6 +220,7 @@ void WindowSize(int& width, int& height)
 
 Message PollMessage()
 {
+    pressedKey = 0;
     if (postedCount > 0) return HandlePosted();
     if (!videoReady) return Message::none;
     SDL_Event event;
@@ -235,6 +239,8 @@ Message PollMessage()
 unsigned char* KeyTable() { return keyTable; }
 
 bool IsActive() { return active; }
+
+int PressedKey() { return pressedKey; }
 
 void PostKey(int virtualKey, bool down) { Post({false, virtualKey, down}); }
 

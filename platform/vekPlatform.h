@@ -73,6 +73,9 @@ VEKPLAT_API Message PollMessage();
 // 256 bytes indexed by Windows virtual-key codes: 1 while down, 0 after release.
 VEKPLAT_API unsigned char* KeyTable();
 VEKPLAT_API bool IsActive();
+// The virtual key that the message PollMessage just handled pressed, 0 when it pressed
+// none. Unlike the key table, it sees a key pressed and released between two looks.
+VEKPLAT_API int PressedKey();
 // Queues a key message as if typed; it is handled by a later PollMessage.
 VEKPLAT_API void PostKey(int virtualKey, bool down);
 // Queues a quit message, as closing the window does.
