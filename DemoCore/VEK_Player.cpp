@@ -139,7 +139,16 @@ private:
     void RenderStep()
     {
         theDemo.RenderFrame();
+        const int before = theDemo.events.cursor;
         theDemo.UpdateFrame();
+        if (theDemo.events.cursor > before) NoteLateness(theDemo.events.entries[theDemo.events.cursor - 1].start);
+    }
+
+    // How far the music had run past an event's time when the event fired.
+    void NoteLateness(float eventStart)
+    {
+        const float lateMs = (theDemo.sound.Position() - eventStart) * 1000.0f;
+        if (lateMs > report_.latestEventMs) report_.latestEventMs = lateMs;
     }
 
     void Present()

@@ -15,6 +15,8 @@ SDL_GLContext context = nullptr;
 bool videoReady = false;
 bool active = false;
 int pressedKey = 0;   // the key the message just handled pressed
+using FinishFunction = void (*)();
+FinishFunction finishAfterSwap = nullptr;   // glFinish when no vertical sync paces the swaps
 unsigned char keyTable[256];
 // Buttons pressed since MouseButtons was last asked, so that a click shorter than a
 // frame is still seen once.
@@ -177,6 +179,12 @@ WindowResult OpenWindow(const char* title, int width, int height, int colourBits
         return WindowResult::activateFailed;
     }
     SDL_GL_SetSwapInterval(0);  // the loop renders as fast as presenting allows
+    // Without vertical sync nothing holds a swap until its frame is drawn (the off-screen
+    // driver returns at once), and queued GL work grows without bound; finishing each frame
+    // keeps the loop in step with the GPU.
+    finishAfterSwap = SDL_GL_GetSwapInterval() == 0
+                          ? reinterpret_cast<FinishFunction>(SDL_GL_GetProcAddress("glFinish"))
+                          : nullptr;
     SDL_RaiseWindow(window);
     active = true;
     return WindowResult::ok;
@@ -195,6 +203,7 @@ void CloseWindow()
         window = nullptr;
     }
     if (videoReady) SDL_ShowCursor(SDL_ENABLE);
+    finishAfterSwap = nullptr;
     active = false;
 }
 
@@ -202,7 +211,9 @@ bool HasWindow() { return window != nullptr; }
 
 void SwapWindow()
 {
-    if (window) SDL_GL_SwapWindow(window);
+    if (!window) return;
+    SDL_GL_SwapWindow(window);
+    if (finishAfterSwap) finishAfterSwap();
 }
 
 void ShowCursor(bool show)
