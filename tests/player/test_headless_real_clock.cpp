@@ -16,6 +16,21 @@
 
 namespace {
 
+// The sanitizer build (a debug build with shadow memory and a quarantine of freed blocks)
+// needs more room; a pile of unfinished frames still overruns both limits by far.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VEK_TEST_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(VEK_TEST_ASAN)
+constexpr long kPeakLimitKilobytes = 700L * 1024;
+constexpr double kSlowBuildSeconds = 4.0;
+#else
+constexpr long kPeakLimitKilobytes = 200L * 1024;
+constexpr double kSlowBuildSeconds = 0.0;
+#endif
+
 constexpr int kSampleRate = 22050;
 constexpr double kMusicSeconds = 5.0;
 
@@ -125,13 +140,13 @@ TEST(HeadlessRealClock, FiveSecondShowKeepsTimeMemoryAndItsEnd)
     const double lateMs = LatestEventMs(run.output);
     EXPECT_GE(lateMs, 0.0) << run.output;
     EXPECT_LE(lateMs, 200.0) << run.output;
-    EXPECT_LT(run.peakKilobytes, 200L * 1024) << run.output;
+    EXPECT_LT(run.peakKilobytes, kPeakLimitKilobytes) << run.output;
 
     // Start-up (window, loading picture, its 2 s pause), 4.8 s of music from 0.2 s, then at
     // most 2 s to close; 2 s more are allowed for start-up on a loaded machine.
     const double musicSeconds = kMusicSeconds - 0.2;
     EXPECT_GE(run.seconds, 2.0 + musicSeconds - 0.5) << "the real clock, not a virtual one\n" << run.output;
-    EXPECT_LE(run.seconds, 2.0 + musicSeconds + 2.0 + 2.0) << run.output;
+    EXPECT_LE(run.seconds, 2.0 + musicSeconds + 2.0 + 2.0 + kSlowBuildSeconds) << run.output;
 }
 
 }  // namespace
