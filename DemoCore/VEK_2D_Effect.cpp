@@ -160,7 +160,7 @@ void Object2D::End()
 
 int FindObject2D(const Object2D* slots, int first, int last, const char* text)
 {
-    if (!text) return -1;
+    if (!text || !*text) return -1;   // no name matches nothing, not the first unnamed slot
     for (int slot = first; slot <= last; ++slot)
         if (std::strcmp(slots[slot].name, text) == 0) return slot;
     return -1;

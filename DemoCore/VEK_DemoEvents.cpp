@@ -80,6 +80,17 @@ float AttributeSeconds(const TiXmlElement& element, const char* name, float fall
     const char* value = element.Attribute(name);
     return value ? float(std::atof(value)) : fallback;
 }
+// Glow and r2txt act on fixed targets; every other event finds its target by name.
+bool NeedsName(unsigned char eventType, unsigned char eventClass)
+{
+    return eventType == EventCode::kType3D || (eventClass != EventCode::kGlow && eventClass != EventCode::kR2txt);
+}
+
+bool HasName(const TiXmlElement& element)
+{
+    const char* name = element.Attribute("name");
+    return name && *name;
+}
 }  // namespace
 
 void DemoEngine::LoadEffects(const char* path)
@@ -98,6 +109,7 @@ void DemoEngine::LoadEffects(const char* path)
     // Attributes an element does not give keep the values of the element before it.
     float parameters[EventList::kParameterCount] = {};
     int unknownClasses = 0;
+    int nameless = 0;
     for (const TiXmlElement* fx = section->FirstChildElement("FX"); fx; fx = fx->NextSiblingElement("FX")) {
         FillParameters(*fx, kCommonParameters, parameters);
         const char* type = fx->Attribute("type");
@@ -118,6 +130,10 @@ void DemoEngine::LoadEffects(const char* path)
         } else {
             continue;
         }
+        if (NeedsName(eventType, eventClass) && !HasName(*fx)) {
+            ++nameless;   // it would act on the first slot nobody named
+            continue;
+        }
         const float start = AttributeSeconds(*fx, "start", 0.0f);
         const float end = AttributeSeconds(*fx, "end", start);   // no end: no hold
         events.Append(eventType, eventClass, start, end, fx->Attribute("name"), parameters);
@@ -125,6 +141,8 @@ void DemoEngine::LoadEffects(const char* path)
     if (unknownClasses > 0)
         std::fprintf(stderr, "%s: %d FX element(s) of type \"2d\" with an unknown class were skipped.\n", path,
                      unknownClasses);
+    if (nameless > 0)
+        std::fprintf(stderr, "%s: %d FX element(s) without a name were skipped.\n", path, nameless);
     if (events.Dropped() > 0) {
         char text[160];
         std::snprintf(text, sizeof text, "%s holds more than %d FX events: the last %d are not played.", path,

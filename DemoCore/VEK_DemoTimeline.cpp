@@ -8,6 +8,7 @@
 #include "vekPlatform.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 constexpr int kShift = 16;
@@ -115,7 +116,10 @@ void AnimRegion(DemoEngine&, int, const char* region) { vekEnableAnimRegion(regi
 void NudgeLayerAlpha(DemoEngine& demo, int thousandths, const char* which)
 {
     float& value = which[0] == 's' ? demo.layerStrength : demo.layerBlur;
-    value = std::clamp(value + float(thousandths) * 0.001f, 0.0f, 1.0f);
+    // Counted in whole thousandths, so 1,000 steps from 0 land on 1.0 exactly instead of
+    // collecting the rounding error of each float addition.
+    const double steps = std::round(double(value) * 1000.0) + thousandths;
+    value = std::clamp(float(steps / 1000.0), 0.0f, 1.0f);
     demo.layers[demo.selectedLayer].Target().SetAlphas(demo.layerBlur, demo.layerStrength);
 }
 

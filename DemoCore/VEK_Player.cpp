@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <unistd.h>
 
 SpriteSet theLoadingScreen;  // process-global; defined before theDemo, so built first and destroyed last
@@ -19,15 +21,34 @@ constexpr int kEscapeKey = 27;
 constexpr int kPlayerUpdateRate = 90;
 constexpr uint32_t kStartPauseMs = 2000;
 constexpr const char* kErrorCaption = "ERROR";
+constexpr long kMaxFrames = 1000000000;   // about 46 days at 250 frames a second
+constexpr long kMaxRate = 100000;         // --fixed-fps and --capture-every
 
 // Process-global, as the player has one of each.
 DemoEngine theDemo;
 
-bool ParseCount(const char* text, long& value)
+// Accepts plain decimal digits only (no sign, no spaces), from 1 to limit.
+bool ParseCount(const char* text, long limit, long& value)
 {
-    char* end = nullptr;
-    value = std::strtol(text, &end, 10);
-    return end && *end == '\0' && end != text && value >= 0;
+    if (*text == '\0') return false;
+    value = 0;
+    for (const char* c = text; *c; ++c) {
+        if (*c < '0' || *c > '9') return false;
+        value = value * 10 + (*c - '0');
+        if (value > limit) return false;   // stops before the sum can overflow
+    }
+    return value >= 1;
+}
+
+// Creates the capture folder and its parents, so a run never finds out half-way that nothing is written.
+bool MakeCaptureFolder(const std::string& folder)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!error && std::filesystem::is_directory(folder, error)) return true;
+    std::fprintf(stderr, "demo: cannot create the capture folder %s: %s\n", folder.c_str(),
+                 error ? error.message().c_str() : "a file of that name is in the way");
+    return false;
 }
 
 bool ReportWindowFailure(const char* text)
@@ -118,7 +139,16 @@ private:
     void RenderStep()
     {
         theDemo.RenderFrame();
+        const int before = theDemo.events.cursor;
         theDemo.UpdateFrame();
+        if (theDemo.events.cursor > before) NoteLateness(theDemo.events.entries[theDemo.events.cursor - 1].start);
+    }
+
+    // How far the music had run past an event's time when the event fired.
+    void NoteLateness(float eventStart)
+    {
+        const float lateMs = (theDemo.sound.Position() - eventStart) * 1000.0f;
+        if (lateMs > report_.latestEventMs) report_.latestEventMs = lateMs;
     }
 
     void Present()
@@ -198,9 +228,9 @@ bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::stri
         else if (arg == "--batch") options.batch = true;
         else if ((arg == "--frames" || arg == "--fixed-fps" || arg == "--capture-every") && hasValue) {
             long value = 0;
-            const bool positive = arg != "--frames";
-            if (!ParseCount(argv[++i], value) || (positive && (value < 1 || value > 100000))) {
-                error = arg + " needs a whole number" + (positive ? " from 1 to 100000" : " of 0 or more");
+            const long limit = arg == "--frames" ? kMaxFrames : kMaxRate;
+            if (!ParseCount(argv[++i], limit, value)) {
+                error = arg + " needs a whole number from 1 to " + std::to_string(limit) + ", not '" + argv[i] + "'";
                 return false;
             }
             if (arg == "--frames") options.frames = value;
@@ -229,6 +259,7 @@ int RunPlayer(const PlayerOptions& options, PlayerReport* reportOut)
         std::fprintf(stderr, "demo: cannot enter the show folder %s\n", options.directory.c_str());
         return 1;
     }
+    if (!options.captureFolder.empty() && !MakeCaptureFolder(options.captureFolder)) return 2;
     if (options.batch) plat::SetBatchMode(true);
     if (options.fixedFps > 0) plat::UseVirtualClock(true);
     if (!plat::Init()) return 1;

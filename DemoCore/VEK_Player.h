@@ -40,6 +40,7 @@ struct PlayerReport {
     uint32_t milliseconds = 0;
     int eventsFired = 0;          // timed events the show reached (since its last restart)
     float showSeconds = 0.0f;     // demo time (music position) at the end
+    float latestEventMs = 0.0f;   // the most an event fired after its time, in music milliseconds
     bool endedByEscape = false;
     bool endedByQuit = false;
     bool endedByMusic = false;

@@ -64,15 +64,16 @@ Choice DrawDialog(StartupSettings& settings, bool checked[4])
     return choice;
 }
 
+// Acts on key presses as they come, so a tap released before the next dialog frame counts.
 Choice PollKeys()
 {
     for (;;) {
         const plat::Message message = plat::PollMessage();
         if (message == plat::Message::none) break;
         if (message == plat::Message::quit) return Choice::quit;
+        if (plat::PressedKey() == kEscapeKey) return Choice::quit;
+        if (plat::PressedKey() == kReturnKey) return Choice::start;
     }
-    if (plat::KeyTable()[kEscapeKey]) return Choice::quit;
-    if (plat::KeyTable()[kReturnKey]) return Choice::start;
     return Choice::none;
 }
 }  // namespace

@@ -18,10 +18,13 @@ int main(int argc, char** argv)
     }
     PlayerReport report;
     const int code = RunPlayer(options, &report);
-    std::fprintf(stderr, "demo: %llu frames presented, %llu update ticks in %.1f s, show at %.1f s, %d events fired%s\n",
+    if (code != 0) return code;   // refused at start: its message is already out
+    std::fprintf(stderr,
+                 "demo: %llu frames presented, %llu update ticks in %.1f s, show at %.1f s, %d events fired "
+                 "(at most %.0f ms late)%s\n",
                  static_cast<unsigned long long>(report.presentedFrames),
                  static_cast<unsigned long long>(report.updateTicks), report.milliseconds / 1000.0,
-                 report.showSeconds, report.eventsFired,
+                 report.showSeconds, report.eventsFired, report.latestEventMs,
                  report.endedByEscape ? ", ended by Escape"
                  : report.endedByQuit ? ", window closed"
                  : report.endedByMusic ? ", music ended"

@@ -14,6 +14,9 @@ SDL_Window* window = nullptr;
 SDL_GLContext context = nullptr;
 bool videoReady = false;
 bool active = false;
+int pressedKey = 0;   // the key the message just handled pressed
+using FinishFunction = void (*)();
+FinishFunction finishAfterSwap = nullptr;   // glFinish when no vertical sync paces the swaps
 unsigned char keyTable[256];
 // Buttons pressed since MouseButtons was last asked, so that a click shorter than a
 // frame is still seen once.
@@ -49,7 +52,9 @@ void Post(const PostedMessage& message)
 
 void SetKey(int virtualKey, bool down)
 {
-    if (virtualKey > 0 && virtualKey < 256) keyTable[virtualKey] = down ? 1 : 0;
+    if (virtualKey <= 0 || virtualKey >= 256) return;
+    keyTable[virtualKey] = down ? 1 : 0;
+    if (down) pressedKey = virtualKey;
 }
 
 Message HandlePosted()
@@ -64,11 +69,11 @@ Message HandlePosted()
 
 void HandleWindowEvent(const SDL_WindowEvent& event)
 {
+    // Only a window that cannot be seen stops drawing; one without the keyboard focus
+    // goes on, or the show would freeze and then fire its events in a burst.
     switch (event.event) {
-    case SDL_WINDOWEVENT_FOCUS_LOST:
     case SDL_WINDOWEVENT_MINIMIZED:
     case SDL_WINDOWEVENT_HIDDEN: active = false; break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED:
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_SHOWN: active = true; break;
     default: break;
@@ -174,6 +179,12 @@ WindowResult OpenWindow(const char* title, int width, int height, int colourBits
         return WindowResult::activateFailed;
     }
     SDL_GL_SetSwapInterval(0);  // the loop renders as fast as presenting allows
+    // Without vertical sync nothing holds a swap until its frame is drawn (the off-screen
+    // driver returns at once), and queued GL work grows without bound; finishing each frame
+    // keeps the loop in step with the GPU.
+    finishAfterSwap = SDL_GL_GetSwapInterval() == 0
+                          ? reinterpret_cast<FinishFunction>(SDL_GL_GetProcAddress("glFinish"))
+                          : nullptr;
     SDL_RaiseWindow(window);
     active = true;
     return WindowResult::ok;
@@ -192,6 +203,7 @@ void CloseWindow()
         window = nullptr;
     }
     if (videoReady) SDL_ShowCursor(SDL_ENABLE);
+    finishAfterSwap = nullptr;
     active = false;
 }
 
@@ -199,7 +211,9 @@ bool HasWindow() { return window != nullptr; }
 
 void SwapWindow()
 {
-    if (window) SDL_GL_SwapWindow(window);
+    if (!window) return;
+    SDL_GL_SwapWindow(window);
+    if (finishAfterSwap) finishAfterSwap();
 }
 
 void ShowCursor(bool show)
@@ -217,6 +231,7 @@ void WindowSize(int& width, int& height)
 
 Message PollMessage()
 {
+    pressedKey = 0;
     if (postedCount > 0) return HandlePosted();
     if (!videoReady) return Message::none;
     SDL_Event event;
@@ -235,6 +250,8 @@ Message PollMessage()
 unsigned char* KeyTable() { return keyTable; }
 
 bool IsActive() { return active; }
+
+int PressedKey() { return pressedKey; }
 
 void PostKey(int virtualKey, bool down) { Post({false, virtualKey, down}); }
 

@@ -66,12 +66,16 @@ VEKPLAT_API void WindowSize(int& width, int& height);   // drawable size in pixe
 
 // ---- messages from the window system ------------------------------------------------
 enum class Message { none, quit, other };
-// Takes one waiting message and handles it: key messages fill the key table, focus and
-// minimise change the active flag. Returns none when nothing was waiting.
+// Takes one waiting message and handles it: key messages fill the key table, minimise and
+// restore change the active flag (the keyboard focus does not). Returns none when nothing
+// was waiting.
 VEKPLAT_API Message PollMessage();
 // 256 bytes indexed by Windows virtual-key codes: 1 while down, 0 after release.
 VEKPLAT_API unsigned char* KeyTable();
 VEKPLAT_API bool IsActive();
+// The virtual key that the message PollMessage just handled pressed, 0 when it pressed
+// none. Unlike the key table, it sees a key pressed and released between two looks.
+VEKPLAT_API int PressedKey();
 // Queues a key message as if typed; it is handled by a later PollMessage.
 VEKPLAT_API void PostKey(int virtualKey, bool down);
 // Queues a quit message, as closing the window does.

@@ -2,6 +2,7 @@
 // modes, library loading.
 #include "vekPlatform.h"
 
+#include <SDL.h>
 #include <SDL_keycode.h>
 #include <gtest/gtest.h>
 
@@ -84,6 +85,34 @@ TEST(PlatformLibraries, LoadsOnlyFromBesideTheModule)
     EXPECT_EQ(plat::LoadLibraryBeside(reinterpret_cast<const void*>(&plat::Init), "libc.so.6"), nullptr);
     EXPECT_FALSE(plat::LastLoadError().empty());
     EXPECT_EQ(plat::ModuleDirectory(reinterpret_cast<const void*>(&plat::Init)), std::string(VEK_TEST_BIN_DIR) + "/");
+}
+
+// Window events as the window system sends them, each followed by whether the show draws.
+TEST(PlatformMessages, OnlyAMinimisedWindowIsInactive)
+{
+    ASSERT_EQ(plat::OpenWindow("focus", 64, 64, 32, false), plat::WindowResult::ok);
+    const Uint32 windowId = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
+    const std::pair<SDL_WindowEventID, bool> steps[] = {
+        {SDL_WINDOWEVENT_RESTORED, true},      {SDL_WINDOWEVENT_FOCUS_LOST, true},
+        {SDL_WINDOWEVENT_FOCUS_GAINED, true},
+        {SDL_WINDOWEVENT_FOCUS_LOST, true},    {SDL_WINDOWEVENT_MINIMIZED, false},
+        {SDL_WINDOWEVENT_FOCUS_GAINED, false}, {SDL_WINDOWEVENT_RESTORED, true},
+        {SDL_WINDOWEVENT_HIDDEN, false},       {SDL_WINDOWEVENT_SHOWN, true},
+    };
+    for (const auto& [windowEvent, active] : steps) {
+        while (plat::PollMessage() != plat::Message::none) {}   // what the window system sent itself
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.event = windowEvent;
+        event.window.windowID = windowId;
+        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+        int handled = 0;
+        while (plat::PollMessage() != plat::Message::none) ++handled;
+        EXPECT_GE(handled, 1) << "window event " << int(windowEvent);
+        EXPECT_EQ(plat::IsActive(), active) << "after window event " << int(windowEvent);
+    }
+    plat::CloseWindow();
+    plat::Quit();
 }
 
 }  // namespace

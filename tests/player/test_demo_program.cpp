@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <sys/wait.h>
 
@@ -39,6 +40,42 @@ TEST(DemoProgram, HelpAndBadOptions)
         const DemoRun run = RunDemo(dir.path(), bad);
         EXPECT_EQ(run.exitCode, 2) << bad;
         EXPECT_NE(run.output.find("Usage: demo"), std::string::npos) << bad;
+    }
+}
+
+// Every count is refused before anything opens, with the option and the bad text named.
+TEST(DemoProgram, RefusesBadNumbersAtStart)
+{
+    TempDir dir;
+    for (const char* option : {"--frames", "--fixed-fps", "--capture-every"}) {
+        for (const char* value : {"0", "-1", "-5", "x", "12x", "1.5", "' '", "''", "+3", "99999999999999999999",
+                                  "18446744073709551617", "9223372036854775808"}) {
+            const std::string arguments = std::string("--no-dialog --window --batch ") + option + " " + value;
+            const DemoRun run = RunDemo(dir.path(), arguments);
+            EXPECT_EQ(run.exitCode, 2) << arguments << "\n" << run.output;
+            EXPECT_NE(run.output.find(std::string("demo: ") + option + " needs a whole number from 1 to"),
+                      std::string::npos) << arguments << "\n" << run.output;
+            EXPECT_EQ(run.output.find("frames presented"), std::string::npos) << arguments << "\n" << run.output;
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "demosys_XMLScriptError.LOG"));   // the show was never read
+}
+
+TEST(DemoProgram, CreatesTheCaptureFolderOrRefusesAtStart)
+{
+    TempDir dir;
+    const DemoRun made = RunDemo(dir.path(), "--no-dialog --window --batch --frames 2 --fixed-fps 60 --capture new/deep/out");
+    EXPECT_EQ(made.exitCode, 0) << made.output;
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "new/deep/out/frame000001.ppm")) << made.output;
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "new/deep/out/frame000002.ppm")) << made.output;
+
+    { std::ofstream blocker(dir / "blocker"); blocker << "a file, not a folder"; }
+    for (const char* folder : {"blocker", "blocker/out"}) {
+        const DemoRun refused = RunDemo(dir.path(), std::string("--no-dialog --window --batch --frames 2 --fixed-fps 60 --capture ") + folder);
+        EXPECT_EQ(refused.exitCode, 2) << folder << "\n" << refused.output;
+        EXPECT_NE(refused.output.find(std::string("demo: cannot create the capture folder ") + folder), std::string::npos)
+            << refused.output;
+        EXPECT_EQ(refused.output.find("frames presented"), std::string::npos) << refused.output;
     }
 }
 

@@ -113,8 +113,11 @@ TEST(Timeline, HoldingShiftYTakesTheBlurToOneAndHoldsIt)
 {
     auto demo = InteractiveDemo();
     const Keys keys({kShift, 'Y'});
-    for (int pass = 0; pass < 1000; ++pass) demo->RunTimeline(keys.table);
-    EXPECT_NEAR(demo->layerBlur, 1.0f, 1e-3f);
+    for (int pass = 0; pass < 999; ++pass) demo->RunTimeline(keys.table);
+    EXPECT_FLOAT_EQ(demo->layerBlur, 0.999f);
+    demo->RunTimeline(keys.table);
+    EXPECT_EQ(demo->layerBlur, 1.0f) << "1,000 passes reach 1.0 exactly";
+    EXPECT_EQ(demo->layers[2].target.blur, 1.0f);
     for (int pass = 0; pass < 50; ++pass) demo->RunTimeline(keys.table);
     EXPECT_FLOAT_EQ(demo->layerBlur, 1.0f);
     EXPECT_FLOAT_EQ(demo->layers[2].target.blur, 1.0f);
@@ -195,6 +198,45 @@ TEST(Effects, AttributesCarryOverAndRadialRefills)
     EXPECT_EQ(events.entries[4].type, 1);
     EXPECT_EQ(events.entries[4].eventClass, 20);
     EXPECT_EQ(events.entries[5].eventClass, 0);
+}
+
+// A nameless event would otherwise act on the first slot nobody named (slot 0 of each kind).
+TEST(Effects, EventsWithoutANameAreSkippedWithOneLine)
+{
+    plat::UseVirtualClock(true);
+    TempDir dir;
+    testing::internal::CaptureStderr();
+    auto demo = DemoWithEffects(dir,
+        "<FX type=\"2d\" class=\"flash\" start=\"0.1\"/>"
+        "<FX type=\"2d\" class=\"skin\" name=\"\" start=\"0.1\"/>"
+        "<FX type=\"2d\" class=\"layer\" start=\"0.1\"/>"
+        "<FX type=\"2d\" class=\"radial\" start=\"0.1\" alphamax=\"0.6\"/>"
+        "<FX type=\"3d\" start=\"0.1\"/>"
+        "<FX type=\"2d\" class=\"r2txt\" start=\"0.1\"/>"
+        "<FX type=\"2d\" class=\"flash\" name=\"f1\" start=\"0.1\"/>");
+    const std::string messages = testing::internal::GetCapturedStderr();
+    const std::string line = "demotest.xml: 5 FX element(s) without a name were skipped.\n";
+    const size_t at = messages.find(line);
+    EXPECT_NE(at, std::string::npos) << messages;
+    EXPECT_EQ(messages.find("without a name", at + line.size()), std::string::npos) << "said once: " << messages;
+    ASSERT_EQ(demo->events.count, 2);
+    EXPECT_EQ(demo->events.entries[0].eventClass, EventCode::kR2txt);
+    EXPECT_STREQ(demo->events.entries[1].name, "f1");
+
+    // Even an event with an empty name that reaches the list finds no slot.
+    demo->actionsFire = true;
+    demo->events.Append(EventCode::kType2D, EventCode::kLayer, 0.0f, 0.0f, "", nullptr);
+    demo->events.Append(EventCode::kType2D, EventCode::kFlash, 0.0f, 0.0f, "", nullptr);
+    demo->sound.StartClock();
+    plat::AdvanceClock(1000000);
+    for (int frame = 0; frame < 4; ++frame) demo->UpdateFrame();
+    EXPECT_EQ(demo->events.cursor, 4);
+    EXPECT_TRUE(demo->layersMode) << "only the r2txt event flips it";
+    EXPECT_EQ(demo->events.entries[2].fired, 0);
+    EXPECT_EQ(demo->events.entries[3].fired, 0);
+    EXPECT_EQ(demo->flashEnabled[0], 0);
+    EXPECT_FALSE(demo->layers[0].active);
+    plat::UseVirtualClock(false);
 }
 
 TEST(Effects, NothingIsLoadedWithoutLoadActions)
