@@ -60,6 +60,10 @@ private:
             reader_.Decode(file_, image.pixels.get(), image.byteSize()))
             return true;
         const uint32_t rows = reader_.RowsDecoded();
+        if (reader_.EndedEarly()) {
+            Problem(text::kEndsEarly, image.record, reader_.LastMessage());
+            return false;
+        }
         if (rows == 0) {
             Problem(text::kUndecodable, image.record, reader_.LastMessage());
             return false;

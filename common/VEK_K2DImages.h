@@ -42,8 +42,9 @@ struct ReadResult {
 };
 
 // Reads the images of an open K2D file. fileName only names the file in messages.
-// Images that cannot be used are left out and described in problems; an image that
-// fails part-way is kept with the rows decoded so far (the rest black).
+// Images that cannot be used are left out and described in problems, as is an image
+// whose data ends early; one with corrupt data part-way is kept with the rows decoded so
+// far (the rest black).
 ReadResult ReadImages(std::FILE* file, const char* fileName, Layout layout, bool withMask, const ReadLimits& limits);
 
 }  // namespace k2d

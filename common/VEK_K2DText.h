@@ -22,6 +22,8 @@ inline constexpr const char* kDamaged = "K2D file '%s' is damaged and was not lo
 // Problems with single images: the image is left out, the rest of the file loads.
 //   file, image number, libjpeg's text
 inline constexpr const char* kUndecodable = "K2D file '%s': image %d is not a readable JPEG (%s).";
+//   file, image number, libjpeg's text; the JPEG stops before its last row
+inline constexpr const char* kEndsEarly = "K2D file '%s': image %d ends early and was not loaded (%s).";
 //   file, image number, libjpeg's text; the image is shown as far as it was decoded
 inline constexpr const char* kPartlyDecoded = "K2D file '%s': image %d is damaged and shown only in part (%s).";
 //   file, image number, width, height, largest side

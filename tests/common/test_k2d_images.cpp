@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -152,6 +153,41 @@ TEST(K2DImages, FilesCutAtEveryByteReadSafely)
             }
         }
     }
+}
+
+// A skin whose mask stops early keeps its base; the mask is left out with the reader's
+// message instead of being shown as grey.
+TEST(K2DImages, ImageThatEndsEarlyIsLeftOutWithAMessage)
+{
+    const Bytes base = fixtures::GradientJpeg(32, 32);
+    const Bytes mask = fixtures::GradientJpeg(32, 32, fixtures::Kind::progressive);
+    const Bytes halfMask = mask.substr(0, mask.size() / 2);
+    const k2d::ReadResult result = Read(fixtures::SkinFile(base, &halfMask), k2d::Layout::skin, {}, true);
+    ASSERT_EQ(result.images.size(), 1u);
+    EXPECT_EQ(result.images[0].slot, 0);
+    ASSERT_EQ(result.problems.size(), 1u);
+    EXPECT_TRUE(Mentions(result, "K2D file 'test.k2d': image 1 ends early and was not loaded (Premature end"))
+        << result.problems[0];
+}
+
+TEST(K2DImages, StoredSkinWithATruncatedMaskLoadsOnlyItsBase)
+{
+    const std::filesystem::path path = std::filesystem::path(VEK_HOSTILE_DIR) / "truncated-mask.k2d";
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "no damaged samples in " << VEK_HOSTILE_DIR;
+    const k2d::ReadResult result = Read(fixtures::ReadFile(path), k2d::Layout::skin, {}, true);
+    EXPECT_FALSE(result.damaged);
+    ASSERT_EQ(result.images.size(), 1u);
+    EXPECT_EQ(result.images[0].slot, 0);
+    EXPECT_TRUE(Mentions(result, "image 1 ends early and was not loaded")) << testing::PrintToString(result.problems);
+}
+
+// 706 bytes whose header claims 4096 x 4096 are not turned into 48 MB of grey.
+TEST(K2DImages, HugeHeaderWithoutDataIsLeftOut)
+{
+    const Bytes jpeg = fixtures::Jpeg(fixtures::Gradient(4096, 4096), 4096, 4096).substr(0, 706);
+    const k2d::ReadResult result = Read(fixtures::SkinFile(jpeg), k2d::Layout::skin);
+    EXPECT_TRUE(result.images.empty());
+    EXPECT_TRUE(Mentions(result, "image 0 ends early and was not loaded"));
 }
 
 }  // namespace
