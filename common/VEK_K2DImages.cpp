@@ -48,6 +48,11 @@ private:
             Problem(text::kTooLarge, image.record, image.width, image.height, kMaxImageSide);
             return false;
         }
+        if (!image.memory.Reserve(image.byteSize())) {
+            Problem(text::kOverBudget, image.record, image.width, image.height,
+                    unsigned(ImageBudget::Show().Cap() >> 20));
+            return false;
+        }
         return true;
     }
 

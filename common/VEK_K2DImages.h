@@ -2,6 +2,7 @@
 // readers (VEK_K2DTextures.h) upload what this gives them.
 #pragma once
 
+#include "VEK_ImageBudget.h"
 #include "VEK_K2DFile.h"
 
 #include <cstdint>
@@ -23,6 +24,7 @@ struct Image {
     uint32_t width = 0;
     uint32_t height = 0;
     std::unique_ptr<unsigned char[]> pixels;
+    ImageMemory memory;  // the pixels' share of the show's image budget, given back with them
     std::size_t byteSize() const { return std::size_t(width) * height * 3; }
 };
 
