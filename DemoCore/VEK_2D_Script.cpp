@@ -8,11 +8,13 @@
 
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace script2d {
 namespace {
@@ -194,7 +196,15 @@ Script Parse2DScript(const TiXmlDocument& document)
 
 void Apply2DScript(const Script& script, const Slots& slots)
 {
-    for (const ObjectSetup& setup : script.objects) {
+    // A later layer element for a slot replaces the earlier ones, so only the last is set
+    // up: a script that repeats a slot many times builds its surface once.
+    std::size_t lastLayer[kScriptLayerSlots];
+    std::fill(std::begin(lastLayer), std::end(lastLayer), script.objects.size());
+    for (std::size_t i = 0; i < script.objects.size(); ++i)
+        if (script.objects[i].kind == Kind::layer) lastLayer[script.objects[i].slot] = i;
+
+    for (std::size_t i = 0; i < script.objects.size(); ++i) {
+        const ObjectSetup& setup = script.objects[i];
         switch (setup.kind) {
         case Kind::flash:
             SetUpFader(slots.flashes[setup.slot], setup);
@@ -203,7 +213,7 @@ void Apply2DScript(const Script& script, const Slots& slots)
         case Kind::skin: SetUpSkin(slots.skins[setup.slot], setup); break;
         case Kind::layer:
             ShowMessages(setup);
-            SetUpLayer(slots.layers[setup.slot], setup);
+            if (lastLayer[setup.slot] == i) SetUpLayer(slots.layers[setup.slot], setup);
             break;
         case Kind::ignored: ShowMessages(setup); break;
         }

@@ -75,7 +75,8 @@ struct Slots {
     Object2D* skins;    // kSkinSlots
     Object2D* layers;   // kLayerSlots
 };
-// Sets the objects up in document order; needs a GL context for skins and layers.
+// Sets the objects up in document order; a layer slot named by several elements is set
+// up once, by the last of them. Needs a GL context for skins and layers.
 void Apply2DScript(const Script& script, const Slots& slots);
 
 // Loads path, parses and applies it. When the document cannot be loaded, writes

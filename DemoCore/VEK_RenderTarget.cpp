@@ -48,6 +48,12 @@ const GLenum RenderTarget::kDestinationTable[kDestinationFactors] = {
 
 RenderTarget::~RenderTarget() { Release(); }
 
+namespace {
+long surfacesCreated = 0;
+}
+
+long RenderTarget::SurfacesCreated() { return surfacesCreated; }
+
 bool RenderTarget::Initialise(int layerIndex, int surfaceWidth, int surfaceHeight, int screenWidth, int screenHeight,
                               int captureTextures)
 {
@@ -80,6 +86,7 @@ bool RenderTarget::Initialise(int layerIndex, int surfaceWidth, int surfaceHeigh
         ShowTargetMessage(message);
         return false;
     }
+    ++surfacesCreated;
     if (!CreateSurface()) {
         char message[256];
         std::snprintf(message, sizeof message, text2d::kTargetIncomplete, index, width, height);

@@ -55,6 +55,10 @@ public:
     void Clear();
     void Release();
 
+    // Framebuffer objects this process has tried to create (every Initialise that gets as
+    // far as the driver), so tests can see that set-up does not rebuild surfaces.
+    static long SurfacesCreated();
+
     int Width() const { return width; }
     int Height() const { return height; }
     bool IsReady() const { return ready; }

@@ -13,6 +13,7 @@ void Sprite::TakeImage(k2d::Image image, int screenWidth, int screenHeight)
     imageWidth_ = int(image.width);
     imageHeight_ = int(image.height);
     pixels_ = std::move(image.pixels);
+    memory_ = std::move(image.memory);  // the pixels keep their share of the image budget
     ownsPixels_ = true;
     visible_ = true;
     tinted_ = true;

@@ -52,6 +52,7 @@ private:
 
     int imageWidth_ = 0, imageHeight_ = 0;
     std::unique_ptr<unsigned char[]> pixels_;
+    k2d::ImageMemory memory_;
     bool ownsPixels_ = false;
     bool visible_ = false;
     int screenWidth_ = 0, screenHeight_ = 0;

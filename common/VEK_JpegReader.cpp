@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 // A progressive JPEG may hold any number of scans, and each one makes the decoder walk the
@@ -17,6 +18,7 @@ struct ErrorManager {
     jpeg_error_mgr base;  // first, so the library's pointer to it is a pointer to this
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    bool endedEarly;
 };
 
 ErrorManager& Errors(j_common_ptr info) { return *reinterpret_cast<ErrorManager*>(info->err); }
@@ -28,6 +30,22 @@ void KeepMessage(j_common_ptr info) { (*info->err->format_message)(info, Errors(
 {
     (*info->err->output_message)(info);
     std::longjmp(Errors(info).jump, 1);
+}
+
+// libjpeg meets the end of a file that stops early with a warning, pretends the image
+// ends there and goes on decoding grey; the image is damaged, so the operation stops.
+void WatchMessages(j_common_ptr info, int level)
+{
+    jpeg_error_mgr& err = *info->err;
+    if (level < 0 && err.msg_code == JWRN_JPEG_EOF) {
+        (*err.format_message)(info, Errors(info).message);
+        Errors(info).endedEarly = true;
+        std::longjmp(Errors(info).jump, 1);
+    }
+    if (level < 0) {
+        if (err.num_warnings == 0) (*err.output_message)(info);  // the first warning is kept
+        ++err.num_warnings;
+    }
 }
 
 void LimitScans(j_common_ptr info)
@@ -74,7 +92,9 @@ struct JpegReader::Session {
         info.err = jpeg_std_error(&error.base);
         error.base.error_exit = JumpBack;
         error.base.output_message = KeepMessage;
+        error.base.emit_message = WatchMessages;
         error.message[0] = '\0';
+        error.endedEarly = false;
         progress.progress_monitor = LimitScans;
     }
     void Open(std::FILE* stream)
@@ -90,6 +110,7 @@ JpegReader::JpegReader() : session_(std::make_unique<Session>()) {}
 JpegReader::~JpegReader() = default;
 
 const char* JpegReader::LastMessage() const { return session_->error.message; }
+bool JpegReader::EndedEarly() const { return session_->error.endedEarly; }
 
 // The two operations below hold no C++ objects with destructors between setjmp and the
 // library calls, so the jump back skips nothing that needs cleaning up.

@@ -29,7 +29,7 @@ public:
 
     // Decodes the JPEG that starts at the stream's position into pixels, which holds
     // capacity bytes. Fails without writing anything when the image needs more than
-    // capacity bytes. On a corrupt stream decoding stops and false is returned; the rows
+    // capacity bytes. On a corrupt or truncated stream decoding stops and false is returned; the rows
     // decoded so far stay in the buffer. The stream is left wherever libjpeg stopped
     // reading and is not closed.
     bool Decode(std::FILE* stream, unsigned char* pixels, std::size_t capacity);
@@ -41,9 +41,12 @@ public:
     // Rows the last Decode wrote to the buffer (all of them after a success).
     uint32_t RowsDecoded() const { return rows_; }
 
-    // libjpeg's text for the last error, or its first warning (such as a file that ends
-    // early) of the last operation; "" when there was none. The library prints nothing.
+    // libjpeg's text for the last error, or its first warning of the last operation; ""
+    // when there was none. The library prints nothing.
     const char* LastMessage() const;
+    // The last operation stopped because the data ended before the image did. Decode then
+    // returns false; the rows it wrote are counted by RowsDecoded.
+    bool EndedEarly() const;
 
 private:
     struct Session;

@@ -48,6 +48,11 @@ private:
             Problem(text::kTooLarge, image.record, image.width, image.height, kMaxImageSide);
             return false;
         }
+        if (!image.memory.Reserve(image.byteSize())) {
+            Problem(text::kOverBudget, image.record, image.width, image.height,
+                    unsigned(ImageBudget::Show().Cap() >> 20));
+            return false;
+        }
         return true;
     }
 
@@ -60,6 +65,10 @@ private:
             reader_.Decode(file_, image.pixels.get(), image.byteSize()))
             return true;
         const uint32_t rows = reader_.RowsDecoded();
+        if (reader_.EndedEarly()) {
+            Problem(text::kEndsEarly, image.record, reader_.LastMessage());
+            return false;
+        }
         if (rows == 0) {
             Problem(text::kUndecodable, image.record, reader_.LastMessage());
             return false;

@@ -2,6 +2,7 @@
 // readers (VEK_K2DTextures.h) upload what this gives them.
 #pragma once
 
+#include "VEK_ImageBudget.h"
 #include "VEK_K2DFile.h"
 
 #include <cstdint>
@@ -23,6 +24,7 @@ struct Image {
     uint32_t width = 0;
     uint32_t height = 0;
     std::unique_ptr<unsigned char[]> pixels;
+    ImageMemory memory;  // the pixels' share of the show's image budget, given back with them
     std::size_t byteSize() const { return std::size_t(width) * height * 3; }
 };
 
@@ -42,8 +44,9 @@ struct ReadResult {
 };
 
 // Reads the images of an open K2D file. fileName only names the file in messages.
-// Images that cannot be used are left out and described in problems; an image that
-// fails part-way is kept with the rows decoded so far (the rest black).
+// Images that cannot be used are left out and described in problems, as is an image
+// whose data ends early; one with corrupt data part-way is kept with the rows decoded so
+// far (the rest black).
 ReadResult ReadImages(std::FILE* file, const char* fileName, Layout layout, bool withMask, const ReadLimits& limits);
 
 }  // namespace k2d

@@ -22,10 +22,15 @@ inline constexpr const char* kDamaged = "K2D file '%s' is damaged and was not lo
 // Problems with single images: the image is left out, the rest of the file loads.
 //   file, image number, libjpeg's text
 inline constexpr const char* kUndecodable = "K2D file '%s': image %d is not a readable JPEG (%s).";
+//   file, image number, libjpeg's text; the JPEG stops before its last row
+inline constexpr const char* kEndsEarly = "K2D file '%s': image %d ends early and was not loaded (%s).";
 //   file, image number, libjpeg's text; the image is shown as far as it was decoded
 inline constexpr const char* kPartlyDecoded = "K2D file '%s': image %d is damaged and shown only in part (%s).";
 //   file, image number, width, height, largest side
 inline constexpr const char* kTooLarge = "K2D file '%s': image %d is %u x %u pixels; images may have at most %d pixels a side.";
+//   file, image number, width, height, megabytes the show's images may use
+inline constexpr const char* kOverBudget =
+    "K2D file '%s': image %d (%u x %u pixels) was not loaded: the show's images would use more than %u MB.";
 //   file, image number, width, height, required width, required height
 inline constexpr const char* kWrongSize = "K2D file '%s': image %d is %u x %u pixels; this file needs %d x %d images.";
 //   file, record number, slot, highest slot

@@ -245,3 +245,48 @@ TEST(JpegReader, ReaderIsReusableAfterAFailure)
 }
 
 }  // namespace
+
+namespace {
+// The first bytes of a large JPEG: a complete header that claims the whole picture, and
+// hardly any image data behind it.
+Bytes HeaderOfLargeJpeg(uint32_t side, std::size_t length)
+{
+    return fixtures::Jpeg(fixtures::Gradient(side, side), side, side).substr(0, length);
+}
+}  // namespace
+
+// libjpeg meets the early end with a warning and would fill the rest of the image with
+// grey; the reader must call such an image damaged, whichever way it was encoded.
+TEST(JpegReader, FileThatEndsEarlyIsNotDecoded)
+{
+    const struct {
+        const char* what;
+        Bytes jpeg;
+        uint32_t side;
+    } cases[] = {
+        {"706 bytes of a 4096 x 4096 header", HeaderOfLargeJpeg(4096, 706), 4096},
+        {"half a baseline file", fixtures::GradientJpeg(64, 64).substr(0, fixtures::GradientJpeg(64, 64).size() / 2), 64},
+        {"half a progressive file",
+         fixtures::GradientJpeg(64, 64, Kind::progressive).substr(0, fixtures::GradientJpeg(64, 64, Kind::progressive).size() / 2),
+         64},
+        {"all but the end marker", fixtures::GradientJpeg(64, 64).substr(0, fixtures::GradientJpeg(64, 64).size() - 2), 64},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        JpegReader reader;
+        const Decoded decoded = DecodeBytes(c.jpeg, reader);
+        EXPECT_EQ(reader.Width(), c.side);
+        EXPECT_EQ(reader.Height(), c.side);
+        EXPECT_FALSE(decoded.ok);
+        EXPECT_TRUE(reader.EndedEarly());
+        EXPECT_LT(reader.RowsDecoded(), c.side);
+        EXPECT_NE(std::string(reader.LastMessage()).find("Premature end"), std::string::npos) << reader.LastMessage();
+        EXPECT_TRUE(decoded.pixels.GuardIntact());
+    }
+    // The flag belongs to the operation: a whole file afterwards decodes cleanly.
+    JpegReader reader;
+    DecodeBytes(HeaderOfLargeJpeg(256, 400), reader);
+    ASSERT_TRUE(reader.EndedEarly());
+    EXPECT_TRUE(DecodeBytes(fixtures::GradientJpeg(16, 16), reader).ok);
+    EXPECT_FALSE(reader.EndedEarly());
+}

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -152,6 +153,99 @@ TEST(K2DImages, FilesCutAtEveryByteReadSafely)
             }
         }
     }
+}
+
+// A skin whose mask stops early keeps its base; the mask is left out with the reader's
+// message instead of being shown as grey.
+TEST(K2DImages, ImageThatEndsEarlyIsLeftOutWithAMessage)
+{
+    const Bytes base = fixtures::GradientJpeg(32, 32);
+    const Bytes mask = fixtures::GradientJpeg(32, 32, fixtures::Kind::progressive);
+    const Bytes halfMask = mask.substr(0, mask.size() / 2);
+    const k2d::ReadResult result = Read(fixtures::SkinFile(base, &halfMask), k2d::Layout::skin, {}, true);
+    ASSERT_EQ(result.images.size(), 1u);
+    EXPECT_EQ(result.images[0].slot, 0);
+    ASSERT_EQ(result.problems.size(), 1u);
+    EXPECT_TRUE(Mentions(result, "K2D file 'test.k2d': image 1 ends early and was not loaded (Premature end"))
+        << result.problems[0];
+}
+
+TEST(K2DImages, StoredSkinWithATruncatedMaskLoadsOnlyItsBase)
+{
+    const std::filesystem::path path = std::filesystem::path(VEK_HOSTILE_DIR) / "truncated-mask.k2d";
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "no damaged samples in " << VEK_HOSTILE_DIR;
+    const k2d::ReadResult result = Read(fixtures::ReadFile(path), k2d::Layout::skin, {}, true);
+    EXPECT_FALSE(result.damaged);
+    ASSERT_EQ(result.images.size(), 1u);
+    EXPECT_EQ(result.images[0].slot, 0);
+    EXPECT_TRUE(Mentions(result, "image 1 ends early and was not loaded")) << testing::PrintToString(result.problems);
+}
+
+// 706 bytes whose header claims 4096 x 4096 are not turned into 48 MB of grey.
+TEST(K2DImages, HugeHeaderWithoutDataIsLeftOut)
+{
+    const Bytes jpeg = fixtures::Jpeg(fixtures::Gradient(4096, 4096), 4096, 4096).substr(0, 706);
+    const k2d::ReadResult result = Read(fixtures::SkinFile(jpeg), k2d::Layout::skin);
+    EXPECT_TRUE(result.images.empty());
+    EXPECT_TRUE(Mentions(result, "image 0 ends early and was not loaded"));
+}
+
+// The show's image budget, lowered for a test and put back afterwards.
+class ImageBudgetTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        budget_.SetCap(std::size_t(2) << 20);  // 2 MB: two 512 x 512 images fit, a third does not
+        startInUse_ = budget_.InUse();
+    }
+    void TearDown() override { budget_.SetCap(k2d::kShowImageMemory); }
+    k2d::ImageBudget& budget_ = k2d::ImageBudget::Show();
+    std::size_t startInUse_ = 0;
+};
+
+TEST_F(ImageBudgetTest, ImagesPastTheCapAreRefusedAndFreedImagesGiveTheirMemoryBack)
+{
+    ASSERT_EQ(startInUse_, 0u);
+    const Bytes skin = fixtures::SkinFile(fixtures::GradientJpeg(512, 512), nullptr);
+    const std::size_t imageBytes = 512 * 512 * 3;
+    std::vector<k2d::ReadResult> held;
+    for (int i = 0; i < 2; ++i) {
+        held.push_back(Read(skin, k2d::Layout::skin));
+        ASSERT_EQ(held.back().images.size(), 1u) << testing::PrintToString(held.back().problems);
+    }
+    EXPECT_EQ(budget_.InUse(), 2 * imageBytes);
+
+    // One message per refused image, and the file's other images still load.
+    const Bytes small = fixtures::GradientJpeg(16, 16);
+    const k2d::ReadResult refused =
+        Read(fixtures::SequenceFile({fixtures::GradientJpeg(512, 512), small}), k2d::Layout::sequence);
+    ASSERT_EQ(refused.images.size(), 1u);
+    EXPECT_EQ(refused.images[0].width, 16u);
+    ASSERT_EQ(refused.problems.size(), 1u);
+    EXPECT_EQ(refused.problems[0], "K2D file 'test.k2d': image 0 (512 x 512 pixels) was not loaded: the show's "
+                                   "images would use more than 2 MB.");
+
+    // Moving an image keeps its share; freeing it gives the share back.
+    k2d::Image moved = std::move(held[0].images[0]);
+    held.clear();
+    EXPECT_EQ(budget_.InUse(), imageBytes + refused.images[0].byteSize());
+    moved = k2d::Image{};
+    EXPECT_EQ(budget_.InUse(), refused.images[0].byteSize());
+    EXPECT_EQ(Read(skin, k2d::Layout::skin).images.size(), 1u);
+}
+
+// The claimed size is checked before anything is decoded, so a header alone is enough to
+// be refused, and a failed image holds nothing of the budget.
+TEST_F(ImageBudgetTest, ClaimedSizeIsCheckedBeforeDecoding)
+{
+    const Bytes huge = fixtures::Jpeg(fixtures::Gradient(1024, 1024), 1024, 1024).substr(0, 706);
+    const k2d::ReadResult result = Read(fixtures::SkinFile(huge), k2d::Layout::skin);
+    EXPECT_TRUE(result.images.empty());
+    EXPECT_TRUE(Mentions(result, "image 0 (1024 x 1024 pixels) was not loaded")) << testing::PrintToString(result.problems);
+    EXPECT_EQ(budget_.InUse(), 0u);
+    const k2d::ReadResult early = Read(fixtures::SkinFile(fixtures::GradientJpeg(256, 256).substr(0, 706)), k2d::Layout::skin);
+    EXPECT_TRUE(early.images.empty());
+    EXPECT_EQ(budget_.InUse(), 0u);
 }
 
 }  // namespace

@@ -112,4 +112,27 @@ TEST_F(Reader2D, SlotProblemsAndSurplusFlashesAreReportedAndWriteNothing)
     for (const Object2D& skin : skins) EXPECT_STREQ(skin.name, "");
 }
 
+// Each layer element for a slot replaces the one before, so only the last one's surface
+// is built: thousands of repeats cost one framebuffer object per slot.
+TEST_F(Reader2D, ARepeatedLayerSlotBuildsItsSurfaceOnce)
+{
+    std::string objects;
+    for (int i = 0; i < 2000; ++i)
+        objects += "<object class=\"layer\" name=\"rep" + std::to_string(i) + "\"><layer z=\"0\" xres=\"32\" yres=\"32\"/></object>";
+    objects += R"(<object class="layer" name="other"><layer z="2" xres="16" yres="16"/></object>
+                  <object class="layer" name="last"><layer z="0" xres="128" yres="64" blur="0.4"/></object>)";
+    const long before = RenderTarget::SurfacesCreated();
+    EXPECT_EQ(Read(objects), 3);
+    EXPECT_EQ(RenderTarget::SurfacesCreated() - before, 2);
+    EXPECT_STREQ(layers[0].name, "last");
+    EXPECT_TRUE(layers[0].Target().IsReady());
+    EXPECT_EQ(layers[0].TargetWidth(), 128);
+    EXPECT_EQ(layers[0].TargetHeight(), 64);
+    EXPECT_FLOAT_EQ(layers[0].Target().blur, 0.4f);
+    EXPECT_STREQ(layers[2].name, "other");
+    EXPECT_TRUE(layers[2].Target().IsReady());
+    EXPECT_FALSE(layers[1].isLayer);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 }  // namespace
