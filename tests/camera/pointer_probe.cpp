@@ -21,7 +21,7 @@ int main()
     std::puts("ready");
     std::fflush(stdout);
 
-    const std::uint32_t deadline = plat::TickCount() + 10000;
+    const std::uint32_t deadline = plat::TickCount() + 60000;   // generous: xdotool may start slowly on a loaded machine
     while (plat::TickCount() < deadline) {
         while (plat::PollMessage() != plat::Message::none) {
         }
