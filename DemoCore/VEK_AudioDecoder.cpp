@@ -149,8 +149,11 @@ void AudioDecoder::GiveOut(uint64_t frame)
     dataEnded_ = true;
     endedAt_ = frame;
     position_ = frames_;
-    damage_ = sf_error(file_) != SF_ERR_NO_ERROR ? WithoutFullStop(sf_strerror(file_))
-                                                 : "its sound ends before its stated length";
+    // The length of an MP3 without an info tag is an estimate that may run a little past
+    // its last frame: such a shortfall ends the music quietly.
+    const bool shortfallTolerated = frames_ - frame <= static_cast<uint64_t>(rate_) * kToleratedShortfallMs / 1000;
+    if (sf_error(file_) != SF_ERR_NO_ERROR) damage_ = WithoutFullStop(sf_strerror(file_));
+    else if (!shortfallTolerated) damage_ = "its sound ends before its stated length";
 }
 
 // Seeking inside a damaged stream can crash a codec, so the decoder never asks for it:

@@ -3,8 +3,9 @@
 //
 // The decoder never delivers more than Frames() frames. When the data gives out early (a
 // truncated or corrupt file, a header that promised more) it stops there: GaveOut() says
-// so, GaveOutAt() is the frame it reached, Damage() the reason, and the position jumps to
-// the length. Seeking never trusts the codec's own seek, which a damaged stream can crash:
+// so, GaveOutAt() is the frame it reached, and the position jumps to the length. Damage()
+// gives the reason when that is damage: a library error, or more missing than an
+// estimated length can be off by. Seeking never trusts the codec's own seek, which a damaged stream can crash:
 // it decodes forward and discards, starting again from the top to go back.
 #pragma once
 
@@ -43,7 +44,7 @@ public:
 
     bool GaveOut() const { return dataEnded_; }
     uint64_t GaveOutAt() const { return endedAt_; }
-    const std::string& Damage() const { return damage_; }
+    const std::string& Damage() const { return damage_; }   // empty: not damage
 
     // Limits that keep a file playable on the output device and its length in bytes of
     // 16-bit PCM within 32 bits.
@@ -66,6 +67,7 @@ private:
     void Rewind();
 
     static constexpr uint64_t kSkipChunkFrames = 4096;   // decoded and dropped per step
+    static constexpr uint64_t kToleratedShortfallMs = 250;
 
     FileSource source_;
     sf_private_tag* file_ = nullptr;

@@ -160,6 +160,7 @@ bool AudioStream::Damaged(std::string& why, double& seconds)
     const uint64_t endsAt = musicEndsAt_.load(std::memory_order_acquire);
     if (endsAt >= frames_) return false;
     std::lock_guard<std::mutex> lock(mutex_);
+    if (damage_.empty()) return false;   // a little short of an estimated length
     why = damage_;
     seconds = static_cast<double>(endsAt) / rate_;
     return true;

@@ -58,9 +58,9 @@ public:
 
     static int LiveCount();   // streams that exist now
 
-    // When the file's data gave out before its length: true, with the reason and the
-    // seconds reached. The music ends there (the position jumps to the length) once what
-    // was decoded has played.
+    // When the file's data gave out before its length, the music ends there (the position
+    // jumps to the length) once what was decoded has played. True when that was damage,
+    // with the reason and the seconds reached.
     bool Damaged(std::string& why, double& seconds);
 
 private:
