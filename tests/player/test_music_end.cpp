@@ -105,7 +105,9 @@ TEST_F(MusicEnd, RepeatedRestartsKeepOneStream)
             ++restarts;
             EXPECT_LT(demo->sound.Position(), 0.3f) << "restarts at the start time";
         }
-        if (tick % 100 == 0) ASSERT_EQ(AudioStream::LiveCount(), 1) << "after " << restarts << " restarts";
+        if (tick % 100 == 0) {
+            ASSERT_EQ(AudioStream::LiveCount(), 1) << "after " << restarts << " restarts";
+        }
     }
     EXPECT_EQ(restarts, 21);
     EXPECT_EQ(AudioStream::LiveCount(), 1);
