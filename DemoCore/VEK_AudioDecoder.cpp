@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 // libsndfile reads the file through these, so the audio data may start at an offset
@@ -83,10 +84,8 @@ bool AudioDecoder::Open(const char* path, uint64_t fileOffset, std::string& erro
     source_.size = fileSize - fileOffset;
     source_.offset = 0;
 
-    SF_VIRTUAL_IO callbacks{SourceLength, SourceSeek, SourceRead, SourceWrite, SourceTell};
     SF_INFO format{};
-    file_ = sf_open_virtual(&callbacks, SFM_READ, &format, &source_);
-    if (!file_) return Fail(error, WithoutFullStop(sf_strerror(nullptr)));
+    if (!OpenSource(format)) return Fail(error, WithoutFullStop(sf_strerror(nullptr)));
 
     if (format.channels < 1 || format.channels > kMaxChannels) return Fail(error, "unsupported number of channels");
     if (format.samplerate < kMinRate || format.samplerate > kMaxRate) return Fail(error, "unsupported sample rate");
@@ -97,10 +96,21 @@ bool AudioDecoder::Open(const char* path, uint64_t fileOffset, std::string& erro
     // Lengths are counted in bytes of 16-bit PCM in 32 bits; longer music is cut there.
     const uint64_t maxFrames = UINT32_MAX / (static_cast<uint64_t>(channels_) * sizeof(int16_t));
     frames_ = std::min<uint64_t>(static_cast<uint64_t>(format.frames), maxFrames);
-    // Lossy decoders overshoot full scale; clip instead of wrapping round.
-    sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    return true;
+}
+
+bool AudioDecoder::OpenSource(SF_INFO& format)
+{
+    source_.offset = 0;
+    SF_VIRTUAL_IO callbacks{SourceLength, SourceSeek, SourceRead, SourceWrite, SourceTell};
+    file_ = sf_open_virtual(&callbacks, SFM_READ, &format, &source_);
     position_ = 0;
     dataEnded_ = false;
+    endedAt_ = 0;
+    damage_.clear();
+    if (!file_) return false;
+    // Lossy decoders overshoot full scale; clip instead of wrapping round.
+    sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     return true;
 }
 
@@ -111,8 +121,9 @@ void AudioDecoder::Close()
     if (source_.fd >= 0) close(source_.fd);
     source_ = FileSource{};
     rate_ = channels_ = 0;
-    frames_ = position_ = 0;
+    frames_ = position_ = endedAt_ = 0;
     dataEnded_ = false;
+    damage_.clear();
 }
 
 uint64_t AudioDecoder::Read(int16_t* samples, uint64_t maxFrames)
@@ -120,21 +131,52 @@ uint64_t AudioDecoder::Read(int16_t* samples, uint64_t maxFrames)
     if (!file_ || position_ >= frames_) return 0;
     const uint64_t wanted = std::min(maxFrames, frames_ - position_);
     uint64_t got = 0;
-    while (!dataEnded_ && got < wanted) {
+    while (got < wanted) {
         const sf_count_t read =
             sf_readf_short(file_, samples + got * channels_, static_cast<sf_count_t>(wanted - got));
-        if (read <= 0) dataEnded_ = true;
-        else got += static_cast<uint64_t>(read);
+        if (read <= 0) {
+            GiveOut(position_ + got);
+            return got;
+        }
+        got += static_cast<uint64_t>(read);
     }
-    std::fill(samples + got * channels_, samples + wanted * channels_, int16_t{0});
-    position_ += wanted;
-    return wanted;
+    position_ += got;
+    return got;
 }
 
+void AudioDecoder::GiveOut(uint64_t frame)
+{
+    dataEnded_ = true;
+    endedAt_ = frame;
+    position_ = frames_;
+    // The length of an MP3 without an info tag is an estimate that may run a little past
+    // its last frame: such a shortfall ends the music quietly.
+    const bool shortfallTolerated = frames_ - frame <= static_cast<uint64_t>(rate_) * kToleratedShortfallMs / 1000;
+    if (sf_error(file_) != SF_ERR_NO_ERROR) damage_ = WithoutFullStop(sf_strerror(file_));
+    else if (!shortfallTolerated) damage_ = "its sound ends before its stated length";
+}
+
+// Seeking inside a damaged stream can crash a codec, so the decoder never asks for it:
+// it starts again from the top when it has to go back, and decodes forward, discarding.
 void AudioDecoder::Seek(uint64_t frame)
 {
     if (!file_) return;
-    position_ = std::min(frame, frames_);
-    const sf_count_t reached = sf_seek(file_, static_cast<sf_count_t>(position_), SEEK_SET);
-    dataEnded_ = reached != static_cast<sf_count_t>(position_);
+    frame = std::min(frame, frames_);
+    if (dataEnded_ && frame >= endedAt_) return;   // still beyond where the data gave out
+    if (frame < position_ || dataEnded_) Rewind();
+    std::vector<int16_t> discard(kSkipChunkFrames * static_cast<uint64_t>(channels_));
+    while (!dataEnded_ && position_ < frame)
+        Read(discard.data(), std::min<uint64_t>(kSkipChunkFrames, frame - position_));
+}
+
+void AudioDecoder::Rewind()
+{
+    if (file_) sf_close(file_);
+    file_ = nullptr;
+    SF_INFO format{};
+    if (OpenSource(format)) return;
+    // The file opened once; if it no longer does, nothing of it can be played.
+    dataEnded_ = true;
+    position_ = frames_;
+    damage_ = WithoutFullStop(sf_strerror(nullptr));
 }

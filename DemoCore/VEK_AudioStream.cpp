@@ -23,6 +23,7 @@ std::unique_ptr<AudioStream> AudioStream::Open(const char* path, uint64_t fileOf
     stream->rate_ = decoder.Rate();
     stream->channels_ = decoder.Channels();
     stream->frames_ = decoder.Frames();
+    stream->musicEndsAt_ = decoder.Frames();
     if (output == Output::device && !plat::OpenAudio(stream->rate_, stream->channels_, FeedDevice, stream.get()))
         stream->output_ = Output::clock;
     if (stream->output_ == Output::clock) {
@@ -54,7 +55,8 @@ void AudioStream::Play()
 uint64_t AudioStream::PositionFrames() const
 {
     if (output_ == Output::clock) return ClockFrames();
-    return playedFrames_.load(std::memory_order_acquire);
+    const uint64_t played = playedFrames_.load(std::memory_order_acquire);
+    return played >= musicEndsAt_.load(std::memory_order_acquire) ? frames_ : played;
 }
 
 uint64_t AudioStream::ClockFrames() const
@@ -78,6 +80,8 @@ void AudioStream::SetPositionBytes(uint64_t bytes)
     }
     PauseDecoder();
     decoder_.Seek(frame);
+    if (decoder_.GaveOut()) NoteWhereTheMusicEnds();
+    else musicEndsAt_.store(frames_, std::memory_order_release);
     // The callback must not read while the ring and the position change together; it
     // waits only for this bookkeeping, never for the file.
     if (output_ == Output::device) plat::LockAudio();
@@ -140,6 +144,26 @@ void AudioStream::DecodeChunk()
 {
     const uint64_t frames = decoder_.Read(chunk_.data(), std::min(kChunkFrames, ring_->Room()));
     ring_->Write(chunk_.data(), frames);
+    if (decoder_.GaveOut()) NoteWhereTheMusicEnds();
+}
+
+// Runs on whichever thread decodes; the decoder is never read by two at once.
+void AudioStream::NoteWhereTheMusicEnds()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    damage_ = decoder_.Damage();
+    musicEndsAt_.store(decoder_.GaveOutAt(), std::memory_order_release);
+}
+
+bool AudioStream::Damaged(std::string& why, double& seconds)
+{
+    const uint64_t endsAt = musicEndsAt_.load(std::memory_order_acquire);
+    if (endsAt >= frames_) return false;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (damage_.empty()) return false;   // a little short of an estimated length
+    why = damage_;
+    seconds = static_cast<double>(endsAt) / rate_;
+    return true;
 }
 
 void AudioStream::DecodeLoop()

@@ -58,6 +58,11 @@ public:
 
     static int LiveCount();   // streams that exist now
 
+    // When the file's data gave out before its length, the music ends there (the position
+    // jumps to the length) once what was decoded has played. True when that was damage,
+    // with the reason and the seconds reached.
+    bool Damaged(std::string& why, double& seconds);
+
 private:
     explicit AudioStream(Output output);
     uint64_t BytesPerFrame() const { return static_cast<uint64_t>(channels_) * sizeof(int16_t); }
@@ -70,6 +75,7 @@ private:
     void DecodeChunk();
     void PauseDecoder();
     void ResumeDecoder();
+    void NoteWhereTheMusicEnds();
     static void FeedDevice(int16_t* samples, int frames, void* user);
 
     Output output_;
@@ -88,6 +94,8 @@ private:
     bool pauseRequested_ = false;
     bool decoderIdle_ = false;
     std::atomic<uint64_t> playedFrames_{0};   // frames taken by Pull, plus the seek origin
+    std::atomic<uint64_t> musicEndsAt_{0};    // frames_, or where the data gave out
+    std::string damage_;                      // guarded by mutex_
 
     // The clock output's position: anchorFrame_ at counter anchorCounter_.
     bool playing_ = false;

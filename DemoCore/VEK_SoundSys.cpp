@@ -11,6 +11,8 @@ namespace {
 constexpr const char* kMessageCaption = "Music";
 constexpr const char* kUnplayableText =
     "The music file '%s' cannot be played: %s.\nThe show runs on its own clock, without music.";
+constexpr const char* kDamagedText =
+    "The music file '%s' is damaged after %.1f s: %s.\nThe music ends there.";
 constexpr const char* kNoOutputLine = "No audio output (%s): the music '%s' runs silently on the clock.\n";
 
 // The music is never moved closer than this to its end, so the show has time to start.
@@ -36,6 +38,7 @@ bool SoundSystem::Open(const char* path, unsigned fileOffset)
         return false;
     }
     hasReported_ = false;
+    musicPath_ = path;
     if (output == AudioStream::Output::device && stream->GetOutput() != output)
         std::fprintf(stderr, kNoOutputLine, plat::AudioError().c_str(), path);
     lengthBytes = stream->LengthBytes();
@@ -62,6 +65,7 @@ void SoundSystem::Close()
 bool SoundSystem::Update()
 {
     if (!stream) return false;
+    ReportDamage();
     const uint32_t position = stream->PositionBytes();
     if (!loop) return position == lengthBytes;
     if (position != lengthBytes) return false;
@@ -110,5 +114,17 @@ void SoundSystem::ReportUnplayable(const char* path, const std::string& why)
     reportedPath_ = name;
     char text[512];
     std::snprintf(text, sizeof text, kUnplayableText, name.c_str(), why.c_str());
+    plat::ShowMessage(kMessageCaption, text);
+}
+
+void SoundSystem::ReportDamage()
+{
+    std::string why;
+    double seconds = 0.0;
+    // Once per file: a looping show opens it again on every restart.
+    if (musicPath_ == damageReportedFor_ || !stream->Damaged(why, seconds)) return;
+    damageReportedFor_ = musicPath_;
+    char text[512];
+    std::snprintf(text, sizeof text, kDamagedText, musicPath_.c_str(), seconds, why.c_str());
     plat::ShowMessage(kMessageCaption, text);
 }

@@ -32,6 +32,7 @@ public:
     // The end-of-music check, once per update tick. Loop off: true exactly when the
     // position equals the length. Loop on: at the end the music starts again from its
     // beginning, `restarted` is set and the result is false. Without music: false.
+    // Music whose data gives out early ends there, and says so once.
     bool Update();
     // Demo time in seconds: the music position, or the clock's time without music.
     float Position() const;
@@ -48,6 +49,7 @@ public:
 
 private:
     void ReportUnplayable(const char* path, const std::string& why);
+    void ReportDamage();
     double ClockSeconds() const;
 
     // The demo clock without music: clockOrigin_ seconds at counter clockStart_.
@@ -56,4 +58,6 @@ private:
     double clockOrigin_ = 0.0;
     bool hasReported_ = false;
     std::string reportedPath_;   // the music file last reported as unplayable
+    std::string musicPath_;           // the music playing
+    std::string damageReportedFor_;   // the music file last reported as damaged
 };

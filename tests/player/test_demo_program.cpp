@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <cstdlib>
 #include <string>
 #include <sys/wait.h>
 
@@ -79,14 +80,58 @@ TEST(DemoProgram, CreatesTheCaptureFolderOrRefusesAtStart)
     }
 }
 
+// The closing line the player prints:
+// "demo: N frames presented, ..., show at S s, E events fired (at most L ms late), why".
+struct PlayReport {
+    double showSeconds = -1.0;
+    int eventsFired = -1;
+    std::string ending;
+};
+
+PlayReport ReadReport(const std::string& output)
+{
+    PlayReport report;
+    const size_t line = output.rfind("demo: ");
+    if (line == std::string::npos) return report;
+    const std::string last = output.substr(line, output.find('\n', line) - line);
+    const size_t show = last.find("show at ");
+    if (show == std::string::npos) return report;
+    char ending[64] = "";
+    std::sscanf(last.c_str() + show, "show at %lf s, %d events fired (at most %*f ms late), %63[^\n]", &report.showSeconds,
+                &report.eventsFired, ending);
+    report.ending = ending;
+    return report;
+}
+
+// The FX elements of a script: every one of the sample show's names its target.
+int CountEvents(const std::string& script)
+{
+    int count = 0;
+    for (size_t at = script.find("<FX"); at != std::string::npos; at = script.find("<FX", at + 1)) ++count;
+    return count;
+}
+
+// The generated sample show, as scripts/play.sh prepares it: its music, images and scene.
 TEST(DemoProgram, PlaysTheSampleShowHeadless)
 {
     TempDir dir;
     std::filesystem::copy(VEK_TEST_SOURCE_DIR "/content/demotest.xml", dir / "demotest.xml");
-    const DemoRun run = RunDemo(dir.path(), "--no-dialog --window --batch --frames 30");
+    ASSERT_EQ(std::system(("'" VEK_TEST_BIN_DIR "/vekcontent' '" + dir.path().string() + "' >/dev/null").c_str()), 0);
+    ASSERT_EQ(std::system(("cd '" + dir.path().string() +
+                           "' && '" VEK_TEST_BIN_DIR "/ase2vek' escena/sample.ase escena/sample.vek >/dev/null")
+                              .c_str()),
+              0);
+    ASSERT_TRUE(std::filesystem::exists(dir / "music.ogg"));
+
+    const DemoRun run = RunDemo(dir.path(), "--no-dialog --window --batch --fixed-fps 20");
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("30 frames presented"), std::string::npos) << run.output;
-    EXPECT_FALSE(std::filesystem::exists(dir / "demosys_XMLScriptError.LOG"));
+    const PlayReport report = ReadReport(run.output);
+    EXPECT_EQ(report.eventsFired, CountEvents(dir.read("demotest.xml"))) << run.output;
+    EXPECT_NEAR(report.showSeconds, 40.0, 0.05) << "the show ends with its 40 s of music\n" << run.output;
+    EXPECT_EQ(report.ending, "music ended") << run.output;
+    EXPECT_EQ(run.output.find("[Music]"), std::string::npos) << "the music plays\n" << run.output;
+    for (const char* log : {"demosys_XMLScriptError.LOG", "2d_XMLScriptError.LOG", "XMLScriptError.LOG"})
+        EXPECT_FALSE(std::filesystem::exists(dir / log)) << log;
 }
 
 TEST(DemoProgram, RunsWithoutAProjectScriptAndLogsIt)
