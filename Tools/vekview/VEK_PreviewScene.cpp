@@ -25,24 +25,58 @@ void Include(SceneBounds& bounds, const Vector3& p)
     bounds.high = Vector3(std::max(bounds.high.x, p.x), std::max(bounds.high.y, p.y), std::max(bounds.high.z, p.z));
 }
 
-Camera* MakePreviewCamera(Scene& scene)
+// The side a model is seen from: its front (+z), or its flank (+x) when the box is deeper
+// than it is wide, so a long model is seen along its length; both from a little above.
+Vector3 ViewDirection(const Vector3& size)
+{
+    return normalize(size.z > size.x ? Vector3(1, 0.55f, 0) : Vector3(0, 0.55f, 1));
+}
+
+// How far back from the centre along direction the eye must stand so that every corner
+// of the box is inside the field of view (with a small margin); nearest is then the depth
+// of the closest corner.
+float FramingDistance(const SceneBounds& bounds, const Vector3& direction, float aspect, float& nearest)
+{
+    const Vector3 centre = scale(add(bounds.low, bounds.high), 0.5f);
+    const Vector3 forward = scale(direction, -1.0f);
+    const Vector3 right = normalize(cross(forward, Vector3(0, 1, 0)));
+    const Vector3 up = cross(right, forward);
+    const float tanV = std::tan(kPreviewFov * 0.5f * 3.14159265f / 180.0f) * 0.9f;
+    const float tanH = tanV * aspect;
+    const float radius = std::max(magnitude(subtract(bounds.high, bounds.low)) * 0.5f, 0.01f);
+    float back = radius * 0.1f;
+    float closest = 0;
+    for (int corner = 0; corner < 8; ++corner) {
+        const Vector3 p((corner & 1) ? bounds.high.x : bounds.low.x, (corner & 2) ? bounds.high.y : bounds.low.y,
+                        (corner & 4) ? bounds.high.z : bounds.low.z);
+        const Vector3 offset = subtract(p, centre);
+        const float x = std::abs(dot(offset, right)), y = std::abs(dot(offset, up)), depth = dot(offset, forward);
+        back = std::max({back, x / tanH - depth, y / tanV - depth, radius * 0.1f - depth});
+        closest = std::min(closest, depth);
+    }
+    nearest = back + closest;
+    return back;
+}
+
+Camera* MakePreviewCamera(Scene& scene, float aspect)
 {
     SceneBounds bounds = MeasureScene(scene);
     if (bounds.empty) Include(bounds, Vector3(0, 0, 0));
     const Vector3 centre = scale(add(bounds.low, bounds.high), 0.5f);
-    const float radius = std::max(magnitude(subtract(bounds.high, bounds.low)) * 0.5f, 0.01f);
-    // The bounding sphere fits the vertical field of view with a little margin.
-    const float distanceBack = radius * 1.1f / std::sin(kPreviewFov * 0.5f * 3.14159265f / 180.0f);
-    const Vector3 direction = normalize(Vector3(0, 0.45f, 1));
-    Vector3 eye = add(centre, scale(direction, distanceBack));
+    const Vector3 size = subtract(bounds.high, bounds.low);
+    const float radius = std::max(magnitude(size) * 0.5f, 0.01f);
+    const Vector3 direction = ViewDirection(size);
+    float nearest = 0;
+    const float back = FramingDistance(bounds, direction, aspect, nearest);
+    Vector3 eye = add(centre, scale(direction, back));
     Vector3 target = centre;
     eye.w = target.w = 1.0f;
     auto* camera = new Camera(kPreviewCamera, eye, target, RotationKey{}, kPreviewFov);
     // Walking speed in proportion to the model, so a small one is not left behind at once.
     camera->moveSpeed = camera->strafeSpeed = radius / 40.0f;
     scene.cameras.insert(camera);
-    scene.near = std::min(scene.near, std::max((distanceBack - radius) * 0.5f, radius * 0.001f));
-    scene.far = std::max(scene.far, (distanceBack + radius) * 2.0f);
+    scene.near = std::min(scene.near, std::max(nearest * 0.5f, radius * 0.001f));
+    scene.far = std::max(scene.far, (back + radius) * 2.0f);
     return camera;
 }
 }  // namespace
@@ -55,14 +89,14 @@ SceneBounds MeasureScene(const Scene& scene)
     return bounds;
 }
 
-Camera* ChooseCamera(Scene& scene, const std::string& name, std::string& error)
+Camera* ChooseCamera(Scene& scene, const std::string& name, float aspect, std::string& error)
 {
     Camera* camera = nullptr;
     if (!name.empty()) {
         camera = scene.findCamera(name);
         if (!camera) error = "the scene has no camera named \"" + name + "\"";
     } else {
-        camera = scene.activeCamera ? scene.activeCamera : MakePreviewCamera(scene);
+        camera = scene.activeCamera ? scene.activeCamera : MakePreviewCamera(scene, aspect);
     }
     if (camera) scene.activeCamera = camera;
     return camera;

@@ -19,11 +19,12 @@ struct SceneBounds {
 SceneBounds MeasureScene(const Scene& scene);
 
 // Picks the camera to look through: the named one, else the scene's first. A scene without
-// cameras gets "vekview camera", looking at the box's centre from the front (+z) and above,
-// far enough back that the whole box fits the field of view; the scene's near and far
+// cameras gets "vekview camera", looking at the box's centre from the front (+z; from +x
+// when the box is deeper than wide) and above, just far enough back that every corner of
+// the box is in the picture of this aspect (width / height); the scene's near and far
 // distances are narrowed to the box so a small model is not clipped. Null (and the reason
 // in error) when the named camera does not exist.
-Camera* ChooseCamera(Scene& scene, const std::string& name, std::string& error);
+Camera* ChooseCamera(Scene& scene, const std::string& name, float aspect, std::string& error);
 
 // A scene without lights gets one white omni light, "vekview light", over the camera's
 // shoulder, without glow.

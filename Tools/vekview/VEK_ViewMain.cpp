@@ -65,9 +65,17 @@ void ApplyDefaultGLState()
 }
 
 // Load-time preparation in the engine's order, after the camera and light are settled.
+// A model converted on its own has no engine files beside it: its lights then go without
+// glow (one note) rather than drawing white squares over the model.
 void PrepareScene(Scene& scene, const Camera& camera)
 {
-    CreateSceneGlowTextures(scene);
+    std::error_code ignored;
+    if (fs::is_regular_file("Data/raw1.bin", ignored) && fs::is_regular_file("Data/raw2.bin", ignored)) {
+        CreateSceneGlowTextures(scene);
+    } else {
+        for (OmniLight* light : scene.omniLights.each<OmniLight>()) light->glowEnabled = false;
+        if (!scene.omniLights.empty()) std::fprintf(stderr, "vekview: no Data/raw1.bin and Data/raw2.bin here: lights drawn without glow\n");
+    }
     for (OmniLight* light : scene.omniLights.each<OmniLight>()) setGlowSizes(*light, camera.distance);
     BindObjectMaterials(scene);
     UploadSceneTextures(scene);
@@ -180,7 +188,7 @@ int Run(const ViewOptions& options)
     if (!scene) {
         error = "the file is damaged" + (lastMessage.empty() ? std::string() : " (" + lastMessage + ")");
     } else {
-        camera = ChooseCamera(*scene, options.cameraName, error);
+        camera = ChooseCamera(*scene, options.cameraName, float(options.width) / float(options.height), error);
     }
     if (!camera) {
         std::fprintf(stderr, "vekview: cannot load %s: %s\n", options.scenePath.c_str(), error.c_str());
