@@ -96,7 +96,8 @@ Camera* ChooseCamera(Scene& scene, const std::string& name, float aspect, std::s
         camera = scene.findCamera(name);
         if (!camera) error = "the scene has no camera named \"" + name + "\"";
     } else {
-        camera = scene.activeCamera ? scene.activeCamera : MakePreviewCamera(scene, aspect);
+        // The engine's choice: the front of the camera list.
+        camera = scene.cameras.empty() ? MakePreviewCamera(scene, aspect) : scene.cameras.atAs<Camera>(0);
     }
     if (camera) scene.activeCamera = camera;
     return camera;
