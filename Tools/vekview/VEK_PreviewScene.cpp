@@ -121,8 +121,10 @@ void StepToFrame(Scene& scene, Camera& camera, long frames)
 {
     for (long i = 0; i < frames; ++i)
         for (AnimController* controller : scene.controllers.each<AnimController>()) controller->step();
-    const bool animated = (camera.hasNodeKeys && camera.nodeController) ||
-                          (camera.hasTargetKeys && camera.targetController) ||
+    // Only controllers that carry positions move the eye or target: the engine would put
+    // the eye of a camera with rotation keys alone at the origin (a roll-only camera).
+    const bool animated = (camera.hasNodeKeys && camera.nodeController && camera.nodeController->hasPosition()) ||
+                          (camera.hasTargetKeys && camera.targetController && camera.targetController->hasPosition()) ||
                           (camera.hasFovKeys && camera.fovController);
     // A still camera is left alone: its update would read the keyboard and the pointer.
     if (animated) UpdateCamera(camera);
