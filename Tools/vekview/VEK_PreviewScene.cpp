@@ -121,11 +121,14 @@ void StepToFrame(Scene& scene, Camera& camera, long frames)
 {
     for (long i = 0; i < frames; ++i)
         for (AnimController* controller : scene.controllers.each<AnimController>()) controller->step();
-    // Only controllers that carry positions move the eye or target: the engine would put
-    // the eye of a camera with rotation keys alone at the origin (a roll-only camera).
-    const bool animated = (camera.hasNodeKeys && camera.nodeController && camera.nodeController->hasPosition()) ||
-                          (camera.hasTargetKeys && camera.targetController && camera.targetController->hasPosition()) ||
-                          (camera.hasFovKeys && camera.fovController);
+    const bool eyeMoves = camera.hasNodeKeys && camera.nodeController && camera.nodeController->hasPosition();
+    const bool targetMoves = camera.hasTargetKeys && camera.targetController && camera.targetController->hasPosition();
     // A still camera is left alone: its update would read the keyboard and the pointer.
-    if (animated) UpdateCamera(camera);
+    if (!eyeMoves && !targetMoves && !(camera.hasFovKeys && camera.fovController)) return;
+    // Only controllers that carry positions move the eye or target: the engine would put
+    // the eye of a camera with rotation keys alone (a rolling camera) at the origin.
+    const Vector3 eye = camera.eye, target = camera.target;
+    UpdateCamera(camera);
+    if (!eyeMoves) camera.eye = camera.viewEye = eye;
+    if (!targetMoves) camera.target = camera.viewTarget = target;
 }
