@@ -187,6 +187,22 @@ TEST_F(SampleScene, TexturedObjectsAppearWhereTheCameraProjectsThem)
     }
 }
 
+// The crate moves along its position keys: stepped to another frame, the picture around
+// where it stood changes; the same frame asked twice gives the same picture.
+TEST_F(SampleScene, FrameStepsTheAnimation)
+{
+    const fs::path first = dir / "first.png", again = dir / "again.png", later = dir / "later.png";
+    ASSERT_EQ(View("--size 320x240 --out " + Quote(first.string())).status, 0);
+    ASSERT_EQ(View("--size 320x240 --frame 0 --out " + Quote(again.string())).status, 0);
+    ASSERT_EQ(View("--size 320x240 --frame 150 --out " + Quote(later.string())).status, 0);
+    Picture a, b, c;
+    ASSERT_TRUE(ReadPicture(first, a) && ReadPicture(again, b) && ReadPicture(later, c));
+    EXPECT_EQ(a.rgb, b.rgb);
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < a.rgb.size(); ++i) changed += a.rgb[i] != c.rgb[i] ? 1 : 0;
+    EXPECT_GT(changed, a.rgb.size() / 100) << "frame 150 looks like frame 0";
+}
+
 TEST_F(SampleScene, BadCommandLinesExitWithTwo)
 {
     const std::vector<std::string> cases = {
