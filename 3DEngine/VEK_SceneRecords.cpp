@@ -28,6 +28,9 @@ Camera::Camera(const std::string& name, const Vector3& position, const Vector3& 
     jumpSpeed = d * 8.6f;
     gravityVector = Vector3(0, d / 10.7f, 0);
     startHeight = position.y;
+    viewEye = eye;
+    viewTarget = target;
+    viewUp = Vector3(0, 1, 0);
 }
 
 void Camera::attachNodeController(AnimController* controller)

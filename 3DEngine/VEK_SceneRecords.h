@@ -98,8 +98,9 @@ public:
     float distance;                  // d; the script's radius replaces it
     bool inputEnabled = true, keyMoved = false, mouseMoved = false;
     bool moveFlag = false, strafeFlag = false, collidedFlag = false;
+    bool f11Held = false;            // F11 was down at the last keyboard read: one toggle per press
     float jumpSpeed;                 // d * 8.6; stored only
-    Vector3 viewTarget, viewEye, viewUp, viewWork;
+    Vector3 viewTarget, viewEye, viewUp, viewWork;   // start as target, eye and +y
     float moveSpeed = 1.2f, strafeSpeed = 1.2f;
     float pitchAngle = 0, yawAngle = 0;   // radians
     Vector3 gravityVector;           // (0, d / 10.7, 0); stored only

@@ -84,6 +84,13 @@ VEKPLAT_API void GetCursorPos(int& x, int& y);     // window coordinates
 VEKPLAT_API void SetCursorPos(int x, int y);       // warps inside the window
 // Buttons down now or pressed since the last call: bit 0 left, bit 1 right, bit 2 middle.
 VEKPLAT_API uint32_t MouseButtons();
+// Pointer motion for first-person control, in a window and full screen alike: the pixels
+// moved since the last call (right and down positive). The first call captures the
+// pointer (hidden, and its motion not stopped by the window's edge); ReleasePointer gives
+// it back. Motion queued by PostPointerMotion is added once, as if the pointer had moved.
+VEKPLAT_API void RelativeMouseMotion(int& dx, int& dy);
+VEKPLAT_API void ReleasePointer();
+VEKPLAT_API void PostPointerMotion(int dx, int dy);
 
 // ---- audio output -------------------------------------------------------------------
 // One output device, pulled by a callback on the audio thread: fill `frames` frames of
