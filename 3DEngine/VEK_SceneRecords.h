@@ -5,6 +5,7 @@
 
 #include "VEK_AnimController.h"
 #include "VEK_Math.h"
+#include "VEK_Particle_Emit.h"
 #include "VEK_TextureImage.h"
 #include "VEK_Thing.h"
 
@@ -125,6 +126,7 @@ public:
     bool addAncestor(SceneObject* ancestor);
 
     std::string parentName;          // empty: no parent
+    ParticleEmitter emitter;         // configured by the script's particle element
     std::int32_t D = 1, S = 1;       // stored for the script only
     bool isEmitter = false;
     bool hasVertexSets = false;
