@@ -3,6 +3,7 @@
 #include "VEK_EngineScript.h"
 #include "VEK_ImportPlugin.h"
 #include "VEK_Scene.h"
+#include "VEK_ScriptDocument.h"
 #include "VEK_ScriptLog.h"
 #include "vekFrameWork.h"
 
@@ -115,8 +116,8 @@ void FrameWork::parseScript(const char* path)
 {
     PluginLibrary library(*this, pluginFile);
     TiXmlDocument document(path ? path : "");
-    if (!document.LoadFile()) {
-        WriteScriptErrorLog(kScriptLog, document.ErrorDesc());
+    if (const char* error = LoadScriptDocument(document, path)) {   // also refuses scripts nested too deep
+        WriteScriptErrorLog(kScriptLog, error);
         return;
     }
     ScriptLog log(kScriptLog);

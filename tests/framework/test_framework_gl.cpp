@@ -60,6 +60,11 @@ protected:
     {
         plat::SetMessageHook(Collect, &messages);
         vekInitFrameWork();
+        // The working directory has no Data/font.bin: the framework says so once and
+        // goes on without the overlay.
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, "vek engine: Fatal Error,Cannont Find texture bitmap file Data/font.bin");
+        messages.clear();
     }
     void TearDown() override
     {
