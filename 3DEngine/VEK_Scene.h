@@ -26,6 +26,22 @@ public:
     SceneObject* findObject(const std::string& name) const { return objects.findAs<SceneObject>(name); }
     Material* findMaterial(const std::string& name) const { return materials.findAs<Material>(name); }
 
+    // Preparation after reading (VEK_SceneCycles.cpp): the first camera becomes active,
+    // lights get their glow textures and sizes, objects their materials, materials their
+    // textures.
+    void prepare();
+    // One frame: view, lights, every object, transparency re-sort, glows and flares, overlay.
+    void render();
+    // One update, when the frame timer allows it: lights, animation, camera, collision.
+    void update();
+
+    void setActiveCamera(const std::string& name);
+    void defineViewRect(float x, float y, float width, float height, float viewAspect);
+    void enableCameraHit();
+    void setFrameSpeed(std::int32_t framesPerUpdate);
+    void frameHoop(std::int32_t frames);
+    void enableAnimRegion(const std::string& name);
+
     SceneLoader loader;
     bool showFps = true;
     float far = 67535.0f;            // clipping distances

@@ -6,9 +6,20 @@
 
 namespace {
 constexpr char kBumpLight[] = "Omni01";
-}
 
-void InstallRendererHooks() { InstallRecordGLHooks(); }
+// An emitter is drawn around its object's matrices, then advanced: once per drawn frame.
+void DrawAndAdvanceEmitter(SceneObject& object)
+{
+    object.emitter.Draw();
+    object.emitter.Update();
+}
+}  // namespace
+
+void InstallRendererHooks()
+{
+    InstallRecordGLHooks();
+    SetEmitterDrawer(DrawAndAdvanceEmitter);
+}
 
 void CreateSceneGlowTextures(Scene& scene)
 {

@@ -7,7 +7,8 @@
 class Scene;
 
 // Once per process, before the first scene is loaded: new materials check the GL
-// capabilities and decode their texture files from Data/.
+// capabilities and decode their texture files from Data/, and drawing an emitter object
+// draws and advances its particles.
 void InstallRendererHooks();
 
 // Preparation after loading, in this order: the glow textures of every omni light, each

@@ -204,11 +204,8 @@ void DemoEngine::CaptureGlow()
 {
     Object2D& glow = GlowLayer();
     if (!glowOn || !glow.Begin()) return;
-    vekDefineViewRect(0.0f, 0.0f, float(glow.TargetWidth()), float(glow.TargetHeight()), kViewAspect);
-    vekEnableScene(glow.SceneName());
-    vekSetActiveCamera(glow.CameraName());
-    vekRender();
-    vekUpdate();
+    // The rectangle goes to the glow scene's camera, so the scene is enabled first.
+    RenderLayerScene(glow);
     glow.End();
 }
 
