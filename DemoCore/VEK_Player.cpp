@@ -2,6 +2,7 @@
 
 #include "VEK_DemoEngine.h"
 #include "VEK_FrameCapture.h"
+#include "VEK_KeyTrack.h"
 #include "VEK_LoadingScreen.h"
 #include "VEK_StartupDialog.h"
 #include "vekPlatform.h"
@@ -104,8 +105,8 @@ void PresentAndClear()
 
 class FrameLoop {
 public:
-    FrameLoop(const PlayerOptions& options, PlayerReport& report)
-        : options_(options), report_(report), capture_(options.captureFolder, options.captureEvery)
+    FrameLoop(const PlayerOptions& options, const KeyTrack& keys, PlayerReport& report)
+        : options_(options), report_(report), capture_(options.captureFolder, options.captureEvery), keys_(keys)
     {
     }
 
@@ -117,6 +118,7 @@ public:
 private:
     void Pass()
     {
+        keys_.Apply(theDemo.sound.Position(), report_.presentedFrames);
         const plat::Message message = plat::PollMessage();
         if (message != plat::Message::none) {
             if (message == plat::Message::quit) {
@@ -181,6 +183,7 @@ private:
     PlayerReport& report_;
     UpdateTick tick_;
     FrameCapture capture_;
+    KeyTrack keys_;
     bool done_ = false;
 };
 }  // namespace
@@ -210,6 +213,8 @@ const char* PlayerUsage()
            "  --dir DIR      the show's folder (default: the working directory)\n"
            "  --capture DIR  write every presented frame to DIR as frameNNNNNN.ppm\n"
            "  --capture-every N  with --capture: only every N-th frame\n"
+           "  --keys FILE    press keys at show times, one press a line: SECONDS KEYS [HELD]\n"
+           "                 (for example \"36.1 Shift+O\" or \"52.5 Up 1.5\")\n"
            "  --help         show this text\n"
            "\n"
            "Escape or closing the window ends the show. Without a display the show is\n"
@@ -238,8 +243,9 @@ bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::stri
             else options.captureEvery = value;
         } else if (arg == "--dir" && hasValue) options.directory = argv[++i];
         else if (arg == "--capture" && hasValue) options.captureFolder = argv[++i];
+        else if (arg == "--keys" && hasValue) options.keyTrack = argv[++i];
         else if (arg == "--frames" || arg == "--fixed-fps" || arg == "--dir" || arg == "--capture" ||
-                 arg == "--capture-every") {
+                 arg == "--capture-every" || arg == "--keys") {
             error = arg + " needs a value";
             return false;
         } else {
@@ -260,6 +266,12 @@ int RunPlayer(const PlayerOptions& options, PlayerReport* reportOut)
         return 1;
     }
     if (!options.captureFolder.empty() && !MakeCaptureFolder(options.captureFolder)) return 2;
+    KeyTrack keys;
+    std::string keyError;
+    if (!options.keyTrack.empty() && !keys.Load(options.keyTrack, keyError)) {
+        std::fprintf(stderr, "demo: %s\n", keyError.c_str());
+        return 2;
+    }
     if (options.batch) plat::SetBatchMode(true);
     if (options.fixedFps > 0) plat::UseVirtualClock(true);
     if (!plat::Init()) return 1;
@@ -290,7 +302,7 @@ int RunPlayer(const PlayerOptions& options, PlayerReport* reportOut)
     ClearFrame();
     theDemo.updateRate = kPlayerUpdateRate;
 
-    FrameLoop(options, report).Run();
+    FrameLoop(options, keys, report).Run();
     report.eventsFired = theDemo.events.cursor;
     report.showSeconds = theDemo.sound.Position();
 

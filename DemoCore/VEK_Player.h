@@ -26,6 +26,7 @@ struct PlayerOptions {
     std::string directory;        // --dir DIR: the show's folder
     std::string captureFolder;    // --capture DIR: write presented frames there (PPM)
     long captureEvery = 1;        // --capture-every N: only every N-th frame
+    std::string keyTrack;         // --keys FILE: keys pressed at show times
     bool help = false;
 };
 

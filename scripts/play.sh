@@ -6,8 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh"
 bin=${BUILD_DIR:-$root/build}/bin
-"$bin/vekcontent" "$root/content"
-(cd "$root/content" && "$bin/ase2vek" escena/sample.ase escena/sample.vek)
+"$root/scripts/make-show.sh" "$root/content"
 
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${SDL_VIDEODRIVER:-}" ]; then
   # Without a display the whole show is rendered off-screen on a virtual clock (250 frames
@@ -18,6 +17,6 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${SDL_VIDEODRIVER:-}" ]; t
   echo "No display: rendering the show off-screen in batch mode; one frame a second goes to $capture/." >&2
   export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
   exec "$bin/demo" --dir "$root/content" --no-dialog --window --batch --fixed-fps 250 \
-    --capture "$capture" --capture-every 250 "$@"
+    --capture "$capture" --capture-every 250 --keys keys.txt "$@"
 fi
-exec "$bin/demo" --dir "$root/content" "$@"
+exec "$bin/demo" --dir "$root/content" --keys keys.txt "$@"

@@ -1,9 +1,10 @@
-// The show's music: a 40-second piece synthesised here and written with libsndfile as
+// The show's music: a 60-second piece synthesised here and written with libsndfile as
 // Ogg Vorbis to "music.ogg". 120 beats per minute, so a beat falls on every half second
 // and a bar (four beats) on every 2 s; the show's events can be timed on that grid.
 //
 // Form, in bars: 0-1 pad alone; 2-9 kick, off-beat hats and bass join; 10-17 snare on
-// beats 2 and 4 and a sixteenth-note arpeggio; 18-19 the pad and a last kick fade out.
+// beats 2 and 4 and a sixteenth-note arpeggio; 18-21 a break without drums but the hats;
+// 22-27 everything again; 28-29 the pad and a last kick fade out.
 // Chords, one per bar, round and round: A minor, F major, C major, G major.
 #include "VEK_ContentGen.h"
 
@@ -23,8 +24,8 @@ namespace fs = std::filesystem;
 constexpr int kRate = 44100;
 constexpr double kBeat = 0.5;    // seconds
 constexpr double kBar = 4 * kBeat;
-constexpr int kBars = 20;
-constexpr double kLength = kBars * kBar;   // 40 s
+constexpr int kBars = 30;
+constexpr double kLength = kBars * kBar;   // 60 s
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kVorbisQuality = 0.5;     // libsndfile's 0 (smallest) .. 1 (best)
 
@@ -151,12 +152,13 @@ void Compose(Mix& mix)
     for (int bar = 0; bar < kBars; ++bar) {
         const double start = bar * kBar;
         const int(&chord)[3] = kChords[bar % 4];
-        const bool groove = bar >= 2 && bar < 18;
-        const bool full = bar >= 10 && bar < 18;
+        const bool groove = bar >= 2 && bar < 28;
+        const bool drums = groove && (bar < 18 || bar >= 22);
+        const bool full = (bar >= 10 && bar < 18) || (bar >= 22 && bar < 28);
         Pad(mix, start, chord, full ? 0.05 : 0.07);
         for (int beat = 0; beat < 4; ++beat) {
             const double at = start + beat * kBeat;
-            if (groove) Kick(mix, at, 0.9);
+            if (drums) Kick(mix, at, 0.9);
             if (full && beat % 2 == 1) Snare(mix, noise, at);
             if (groove || bar < 2) Hat(mix, noise, at + kBeat / 2, groove ? 0.18 : 0.08);
         }
@@ -171,7 +173,7 @@ void Compose(Mix& mix)
                 Pluck(mix, start + step * kBeat / 4, 0.2, NoteHz(note), 0.07, 14.0, step % 2 ? 0.4 : -0.4);
             }
     }
-    Kick(mix, 18 * kBar, 0.7);   // the last downbeat
+    Kick(mix, 28 * kBar, 0.7);   // the last downbeat
 }
 
 bool WriteOgg(const fs::path& path, const std::vector<float>& frames)
@@ -187,8 +189,15 @@ bool WriteOgg(const fs::path& path, const std::vector<float>& frames)
     }
     double quality = kVorbisQuality;
     sf_command(file, SFC_SET_VBR_ENCODING_QUALITY, &quality, sizeof quality);
+    // Written a block at a time: libvorbis, behind libsndfile, crashes on one very large write.
+    constexpr sf_count_t kBlock = 8192;
     const sf_count_t count = static_cast<sf_count_t>(frames.size() / 2);
-    const sf_count_t written = sf_writef_float(file, frames.data(), count);
+    sf_count_t written = 0;
+    while (written < count) {
+        const sf_count_t block = std::min(kBlock, count - written);
+        if (sf_writef_float(file, frames.data() + 2 * written, block) != block) break;
+        written += block;
+    }
     if (written != count) std::fprintf(stderr, "vekcontent: %s: %s\n", path.c_str(), sf_strerror(file));
     sf_close(file);
     return written == count;

@@ -80,6 +80,25 @@ TEST(DemoProgram, CreatesTheCaptureFolderOrRefusesAtStart)
     }
 }
 
+TEST(DemoProgram, RefusesABadKeyTrackAtStart)
+{
+    TempDir dir;
+    dir.write("bad-keys.txt", "1.0 Shift+O\n2.0 Meta+X\n");
+    const struct {
+        const char* track;
+        const char* says;
+    } cases[] = {
+        {"missing-keys.txt", "demo: cannot read the key track missing-keys.txt"},
+        {"bad-keys.txt", "demo: bad-keys.txt line 2: unknown keys 'Meta+X'"},
+    };
+    for (const auto& c : cases) {
+        const DemoRun run = RunDemo(dir.path(), std::string("--no-dialog --window --batch --frames 2 --keys ") + c.track);
+        EXPECT_EQ(run.exitCode, 2) << run.output;
+        EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
+        EXPECT_EQ(run.output.find("frames presented"), std::string::npos) << run.output;
+    }
+}
+
 // The closing line the player prints:
 // "demo: N frames presented, ..., show at S s, E events fired (at most L ms late), why".
 struct PlayReport {
