@@ -1,5 +1,6 @@
 #include "VEK_Flares.h"
 
+#include "VEK_FileReports.h"
 #include "VEK_Lights.h"
 
 #include <cmath>
@@ -60,7 +61,13 @@ FlareSet::~FlareSet()
 bool loadFlareSet(Light& light, const char* path)
 {
     FlareSet& set = light.flareSet;
-    if (!k2d::LoadLensFlares(path, set.images)) return false;
+    // Every light of a show names the same file: one that failed is not read again, so
+    // it is reported once.
+    if (filereports::Reported(path)) return false;
+    if (!k2d::LoadLensFlares(path, set.images)) {
+        filereports::FirstReport(path);
+        return false;
+    }
     for (int i = 0; i < FlareSet::kElements; ++i) set.elements[std::size_t(i)] = kFlareTable[i];
     set.loaded = true;
     return true;

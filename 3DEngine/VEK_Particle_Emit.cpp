@@ -9,6 +9,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
 
 namespace {
@@ -327,6 +328,9 @@ bool ConfigureEmitter(ParticleEmitter& emitter, const ParticleSettings& s, const
     if (s.hasColour) emitter.SetColour(s.r, s.g, s.b);
     if (s.hasTrace) emitter.SetTrace(s.traceX, s.traceY, s.mode);
     if (s.fileName.empty()) return false;
-    if (s.import) PackParticleTextures(s.textureFiles, s.fileName);
+    // A packing failure has said why; a file of an earlier packing still serves, but a file
+    // that was never made is not reported a second time.
+    if (s.import && !PackParticleTextures(s.textureFiles, s.fileName) && !std::filesystem::exists(s.fileName))
+        return false;
     return emitter.Load(s.fileName.c_str(), s.maxParts, Truncate(s.longeva), objectPosition);
 }

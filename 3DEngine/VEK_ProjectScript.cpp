@@ -72,11 +72,13 @@ private:
     bool reported_ = false;
 };
 
-// Converts ase into file; the loop ends at done (0) or at the first failure (10).
-void ConvertScene(PluginLibrary& library, const char* name, const char* ase, const char* file)
+// Converts ase into file; the loop ends at done (0) or at the first failure (10). The
+// plug-in has shown why a conversion failed; what the engine does next goes to the log.
+// False when the conversion failed and no file of an earlier one is there to load.
+bool ConvertScene(PluginLibrary& library, const char* name, const char* ase, const char* file, ScriptLog& log)
 {
     ImportPlugin* plugin = library.create();
-    if (!plugin) return;
+    if (!plugin) return true;   // the scene loads from its existing file, as without import
     plugin->setInputPath(ase);
     plugin->setOutputPath(file);
     plugin->setTexturePrefix("");
@@ -84,11 +86,13 @@ void ConvertScene(PluginLibrary& library, const char* name, const char* ase, con
     while ((status = plugin->convertStep()) != kImportDone && status != kImportFailed) {
     }
     delete plugin;
-    if (status == kImportDone) return;
+    if (status == kImportDone) return true;
+    const bool earlier = FileExists(file);
     const std::string text = std::string("vek engine: scene '") + (name ? name : "") + "' could not be converted from " +
-                             ase + (FileExists(file) ? "; it loads from the existing " + std::string(file) + "."
-                                                     : "; there is no " + std::string(file) + " to load.");
-    plat::ShowMessage(kCaption, text.c_str());
+                             ase + (earlier ? "; it loads from the existing " + std::string(file) + "."
+                                            : "; there is no " + std::string(file) + " to load.");
+    log.line(text);
+    return earlier;
 }
 
 void ReadSceneElement(FrameWork& frameWork, PluginLibrary& library, const TiXmlElement& element, ScriptLog& log)
@@ -100,13 +104,14 @@ void ReadSceneElement(FrameWork& frameWork, PluginLibrary& library, const TiXmlE
     if (!name) plat::ShowMessage(kCaption, "vek engine: Fatal Error,No Logid name supplied, DLL clients may cause errors!");
     if (!file) plat::ShowMessage(kCaption, "vek engine: Fatal Error,No binary Scene file supplied!");
     const bool wantsImport = import && std::atoi(import) == 1;
+    bool loadable = file != nullptr;   // no file: nothing to write to or load
     if (ase && wantsImport) {
-        if (file) ConvertScene(library, name, ase, file);   // nothing to write to without a file
+        if (file) loadable = ConvertScene(library, name, ase, file, log);
     } else if (wantsImport) {
         plat::ShowMessage(kCaption, "vek engine: Fatal Error, ASE file does not exist!");
     }
     const std::string sceneName = name ? name : "";
-    if (!file) return;   // no file: nothing to load
+    if (!loadable) return;
     frameWork.LoadScene(file, sceneName);
     if (Scene* scene = frameWork.findScene(sceneName)) ApplyScript(*scene, element, log);
 }

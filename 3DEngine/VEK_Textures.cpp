@@ -1,5 +1,6 @@
 #include "VEK_Textures.h"
 
+#include "VEK_FileReports.h"
 #include "VEK_JpegReader.h"
 #include "VEK_RenderState.h"
 #include "VEK_SceneRecords.h"
@@ -16,6 +17,7 @@ namespace {
 // The fixed texts of this file.
 constexpr char kJpgCaption[] = "JPG Handler";
 constexpr char kMissingFileText[] = "vek engine: Fatal Error,Cannont Find texture bitmap file ";
+constexpr char kDamagedFileText[] = "vek engine: texture file %s is damaged and was not loaded (%s).";
 constexpr char kLoadingCaption[] = "K3D Loading ERROR";
 constexpr char kNoExtensionsText[] =
     "vek engine: Fatal Error, glGetstring(GL_EXTENSIONS) failed, could not determine GL extensions";
@@ -90,16 +92,27 @@ void LookUp(Function& function, const char* name)
 void LoadTexture(TextureImage& image, const std::string& fileName)
 {
     image.loaded = false;
+    if (fileName.empty()) return;   // a material without a bitmap is drawn untextured
     const std::string path = kTextureDirectory + fileName;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
-        plat::ShowMessage(kJpgCaption, (kMissingFileText + path).c_str());
+        if (filereports::FirstReport(path)) plat::ShowMessage(kJpgCaption, (kMissingFileText + path).c_str());
         return;
     }
     JpegReader reader;
-    if (!reader.ReadHeader(file.get()) || std::fseek(file.get(), 0, SEEK_SET) != 0) return;
-    std::vector<std::uint8_t> pixels(reader.ByteSize());
-    if (!reader.Decode(file.get(), pixels.data(), pixels.size())) return;
+    std::vector<std::uint8_t> pixels;
+    const bool header = reader.ReadHeader(file.get()) && std::fseek(file.get(), 0, SEEK_SET) == 0;
+    if (header) pixels.resize(reader.ByteSize());
+    if (!header || !reader.Decode(file.get(), pixels.data(), pixels.size())) {
+        // A cut or corrupt image is left out whole: half a texture of grey is no picture.
+        if (filereports::FirstReport(path)) {
+            char text[512];
+            std::snprintf(text, sizeof text, kDamagedFileText, path.c_str(),
+                          *reader.LastMessage() ? reader.LastMessage() : "not a JPEG image");
+            plat::ShowMessage(kJpgCaption, text);
+        }
+        return;
+    }
     image.width = reader.Width();
     image.height = reader.Height();
     image.pixels = std::move(pixels);

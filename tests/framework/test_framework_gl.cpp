@@ -179,7 +179,9 @@ TEST_F(EngineApi, AFailedConversionStopsAtTheFirstFailure)
     Script(R"(<scene name="S" file="out.vek" ASE="missing.ase" import="1"/>)");
     vekParseXMLScript("demotest.xml");
     EXPECT_EQ(Count("[K3D Import DLL Message]"), 1);   // convertStep called once
-    EXPECT_EQ(Count("XML parser"), 1);                 // says there is no file to load
+    EXPECT_EQ(messages.size(), 1u);                    // the scene file that is not there is not looked for
+    EXPECT_NE(dir.read("XMLScriptError.LOG").find("scene 'S' could not be converted from missing.ase; there is no out.vek to load."),
+              std::string::npos);
     EXPECT_EQ(vekGetThingType("S"), 0);
 }
 
@@ -187,10 +189,13 @@ TEST_F(EngineApi, MissingNameFileOrAseGiveTheirMessages)
 {
     Script(R"(<scene/><scene name="x" file="nothere.vek" import="1"/>)");
     vekParseXMLScript("demotest.xml");
-    ASSERT_EQ(messages.size(), 3u);
+    ASSERT_EQ(messages.size(), 4u);
     EXPECT_EQ(messages[0].text, "vek engine: Fatal Error,No Logid name supplied, DLL clients may cause errors!");
     EXPECT_EQ(messages[1].text, "vek engine: Fatal Error,No binary Scene file supplied!");
     EXPECT_EQ(messages[2].text, "vek engine: Fatal Error, ASE file does not exist!");
+    EXPECT_EQ(messages[3].caption, "K3D Loading ERROR");
+    EXPECT_EQ(messages[3].text,
+              "vek engine: scene 'x' is not loaded: its scene file nothere.vek cannot be opened (No such file or directory).");
 }
 
 TEST_F(EngineApi, ScriptsThatAreNotXmlOrLackTheSectionAreLogged)

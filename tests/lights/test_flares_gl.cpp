@@ -3,6 +3,7 @@
 // are not drawn (light hidden, off the screen, behind the eye, no file).
 #include "LightFixtures.h"
 
+#include "VEK_FileReports.h"
 #include "VEK_Flares.h"
 #include "VEK_K2DPack.h"
 #include "VEK_Lights.h"
@@ -123,7 +124,12 @@ TEST_F(FlareGL, MissingOrDamagedFileLeavesTheLightWithoutFlares)
         // The scene goes on drawing.
         DrawSquare({0, 0, 0}, 1, 0, 1, 0);
         EXPECT_TRUE(Near(ReadPixel(kSide / 2, kSide / 2), 0, 1, 0));
+        // Every other light naming the file goes without flares and without another message.
+        auto second = MakeLight({-1, 0.5f, -3});
+        EXPECT_FALSE(loadFlareSet(*second, kLensFlarePath));
+        EXPECT_EQ(messages.all().size(), 1u);
     }
+    filereports::Forget();   // as a new framework does
     {
         WriteLensFile(dir, 2);
         const std::string bytes = dir.read("escena/lens.k2d");
