@@ -54,6 +54,7 @@ public:
     bool radialSwitch = false;
     float layerBlur = 0.0f;
     float layerStrength = 0.0f;
+    int showRestarts = 0;            // times "Show Loop" started the show over
 
     // 2D objects. Events find them by name (FindObject2D) and start them; slots 0 to 9
     // of the flashes and 0 to 30 of the skins are updated, each when its enable byte is set.

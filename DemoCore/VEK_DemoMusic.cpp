@@ -39,6 +39,7 @@ bool DemoEngine::CheckMusic()
     std::memset(flashEnabled, 0, kRestartFlashes);
     std::memset(skinEnabled, 0, sizeof skinEnabled);
     sound.restarted = false;
+    ++showRestarts;
     return false;
 }
 

@@ -304,6 +304,7 @@ int RunPlayer(const PlayerOptions& options, PlayerReport* reportOut)
 
     FrameLoop(options, keys, report).Run();
     report.eventsFired = theDemo.events.cursor;
+    report.restarts = theDemo.showRestarts;
     report.showSeconds = theDemo.sound.Position();
 
     theDemo.Shutdown();

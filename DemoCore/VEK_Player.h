@@ -42,6 +42,7 @@ struct PlayerReport {
     int eventsFired = 0;          // timed events the show reached (since its last restart)
     float showSeconds = 0.0f;     // demo time (music position) at the end
     float latestEventMs = 0.0f;   // the most an event fired after its time, in music milliseconds
+    int restarts = 0;             // times "Show Loop" started the show over
     bool endedByEscape = false;
     bool endedByQuit = false;
     bool endedByMusic = false;

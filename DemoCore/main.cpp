@@ -19,6 +19,8 @@ int main(int argc, char** argv)
     PlayerReport report;
     const int code = RunPlayer(options, &report);
     if (code != 0) return code;   // refused at start: its message is already out
+    if (report.restarts == 1) std::fprintf(stderr, "demo: the show started over once\n");
+    if (report.restarts > 1) std::fprintf(stderr, "demo: the show started over %d times\n", report.restarts);
     std::fprintf(stderr,
                  "demo: %llu frames presented, %llu update ticks in %.1f s, show at %.1f s, %d events fired "
                  "(at most %.0f ms late)%s\n",

@@ -1,5 +1,7 @@
 // The bundled sample show as the player renders it headless: what is on screen comes
 // from the script and its files only.
+#include "DemoRun.h"
+#include "SampleShow.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,28 +14,6 @@
 
 namespace {
 
-struct Frame {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgb;  // rows from the top
-    const unsigned char* at(int x, int y) const { return &rgb[(std::size_t(y) * width + x) * 3]; }
-};
-
-// A binary PPM as the player's capture writes it ("P6 W H 255", one whitespace, pixels).
-Frame ReadPpm(const std::filesystem::path& path)
-{
-    Frame frame;
-    std::ifstream in(path, std::ios::binary);
-    std::string magic;
-    int maxValue = 0;
-    in >> magic >> frame.width >> frame.height >> maxValue;
-    in.get();
-    if (!in || magic != "P6" || maxValue != 255 || frame.width <= 0 || frame.height <= 0) return Frame{};
-    frame.rgb.resize(std::size_t(frame.width) * frame.height * 3);
-    in.read(reinterpret_cast<char*>(frame.rgb.data()), std::streamsize(frame.rgb.size()));
-    if (!in) return Frame{};
-    return frame;
-}
-
 // The plasma skin fills the screen from 0.5 s to 3.5 s. Each colour of its interference
 // pattern, (0.5 + 0.5 sin t, 0.3 + 0.3 sin(t + 2), 0.6 + 0.4 sin(t + 4)), has a channel of
 // at most 0.373 (95 of 255); JPEG rounding adds a few steps. A white or grey patch (a
@@ -41,11 +21,10 @@ Frame ReadPpm(const std::filesystem::path& path)
 TEST(SampleShowFrames, PlasmaSkinShowsOnlyItsPattern)
 {
     TempDir dir;
-    const std::string content = "'" VEK_TEST_BIN_DIR "/vekcontent' '" + dir.path().string() + "' >/dev/null";
-    ASSERT_EQ(std::system(content.c_str()), 0);
+    ASSERT_TRUE(CopySampleShow(dir));
     // The show without its 3D section: the skin blends additively over the 3D view, and this
     // looks at the skin's own picture.
-    std::string script = TempDir::ReadFile(VEK_TEST_SOURCE_DIR "/content/demotest.xml");
+    std::string script = dir.read("demotest.xml");
     const std::size_t begin = script.find("<engine3D"), end = script.find("</engine3D>");
     ASSERT_NE(begin, std::string::npos);
     ASSERT_NE(end, std::string::npos);
