@@ -101,8 +101,9 @@ std::string SampleScene()
     GeomObject(text, {.name = "Flag", .pivot = {-90, 60, 20}, .mesh = FlagAt(0), .material = 3, .morph = FlagAt});
     GeomObject(text, {.name = "Moon", .pivot = kMoonNode, .mesh = Box(kMoonNode, {10, 10, 10}), .material = 4});
     // Particle emitters in the show (an emitter draws its particles instead of its mesh).
-    GeomObject(text, {.name = "Sparks", .pivot = {60, -50, 10}, .mesh = Box({60, -50, 10}, {2, 2, 2}), .material = 2});
-    GeomObject(text, {.name = "Rays", .pivot = {-50, -60, 30}, .mesh = Box({-50, -60, 30}, {2, 2, 2}), .material = 2});
+    // Both stand near the crate, so the circling camera always has them in view.
+    GeomObject(text, {.name = "Sparks", .pivot = {30, -30, 5}, .mesh = Box({30, -30, 5}, {2, 2, 2}), .material = 2});
+    GeomObject(text, {.name = "Rays", .pivot = {-32, 28, 25}, .mesh = Box({-32, 28, 25}, {2, 2, 2}), .material = 2});
     TargetCamera(text, {.name = "Camera01", .eyeAt = CameraEye, .targetAt = CameraTarget, .fovAt = CameraFov});
     OmniLight(text, "Omni01", {90, -90, 140}, {1.0, 0.9, 0.75});
     OmniLight(text, "Omni02", {}, {0.4, 0.6, 1.0}, Omni02At);
