@@ -17,8 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kFramesPerSecond = 2;
-constexpr int kFrames = 130;   // 65 s: past the end of the music, for a show that has none
+constexpr int kFramesPerSecond = 1;
+constexpr int kFrames = 66;   // past the end of the music, for a show that has none
 
 enum class Damage { removed, halved };
 
