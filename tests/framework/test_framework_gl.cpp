@@ -2,10 +2,10 @@
 // real import plug-in), the current scene, the name classification, the frame timer on a
 // virtual clock and the engine script's effect on the records.
 #include "../engine/SceneFixtures.h"
+#include "GLTestSupport.h"
 #include "TempDir.h"
 #include "VEK_SceneFile.h"
 #include "vekEngineFW.h"
-#include "vekPlatform.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -16,14 +16,6 @@
 #include <vector>
 
 namespace {
-struct Message {
-    std::string caption, text;
-};
-void Collect(const char* caption, const char* text, void* user)
-{
-    static_cast<std::vector<Message>*>(user)->push_back({caption, text});
-}
-
 // Box01 and Tri are still, Spin has its own controller; Camera01 has FOV keys (controller
 // "Camera01_FOV"), Omni01 position keys (controller "Omni01"). ownCamera, when given, is
 // one more camera that only this scene has.
@@ -58,33 +50,21 @@ void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-class EngineApi : public ::testing::Test {
+class EngineApi : public gltest::WindowTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_TRUE(plat::Init());
-        ASSERT_EQ(plat::OpenWindow("framework tests", 64, 64, 32, false), plat::WindowResult::ok);
-    }
-    static void TearDownTestSuite()
-    {
-        plat::CloseWindow();
-        plat::Quit();
-    }
+    static void SetUpTestSuite() { OpenWindow("framework tests", 64, 64); }
+    static void TearDownTestSuite() { CloseWindow(); }
     void SetUp() override
     {
-        plat::SetMessageHook(Collect, &messages);
+        gltest::WindowTest::SetUp();
         vekInitFrameWork();
         // The working directory has no Data/font.bin: the framework says so once and
         // goes on without the overlay.
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, "vek engine: Fatal Error,Cannont Find texture bitmap file Data/font.bin");
+        ASSERT_EQ(messages.all().size(), 1u);
+        EXPECT_EQ(messages.all()[0].text, "vek engine: Fatal Error,Cannont Find texture bitmap file Data/font.bin");
         messages.clear();
     }
-    void TearDown() override
-    {
-        vekKill();
-        plat::SetMessageHook(nullptr, nullptr);
-    }
+    void TearDown() override { vekKill(); }
     // A project script whose engine3D section is body.
     void Script(const std::string& body)
     {
@@ -97,13 +77,13 @@ protected:
     int Count(const std::string& caption) const
     {
         int n = 0;
-        for (const Message& m : messages) n += m.caption == caption;
+        for (const gltest::Messages::Message& m : messages.all()) n += m.caption == caption;
         return n;
     }
 
     TempDir dir;
     ScopedChdir inDir{dir.path()};
-    std::vector<Message> messages;
+    gltest::Messages messages;
 };
 
 TEST_F(EngineApi, CallsBeforeAnySceneGiveTheirDefaults)
@@ -132,7 +112,7 @@ TEST_F(EngineApi, CallsBeforeAnySceneGiveTheirDefaults)
     EXPECT_EQ(vekGetThingType("A"), 0);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     EXPECT_TRUE(vekLoadScene());
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(messages.all().empty());
 }
 
 TEST_F(EngineApi, ThingTypesFollowTheirTable)
@@ -222,10 +202,10 @@ TEST_F(EngineApi, MissingNameFileOrAseGiveTheirMessages)
 {
     Script(R"(<scene/><scene name="x" file="nothere.vek" import="1"/>)");
     vekParseXMLScript("demotest.xml");
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_EQ(messages[0].text, "vek engine: Fatal Error,No Logid name supplied, DLL clients may cause errors!");
-    EXPECT_EQ(messages[1].text, "vek engine: Fatal Error,No binary Scene file supplied!");
-    EXPECT_EQ(messages[2].text, "vek engine: Fatal Error, ASE file does not exist!");
+    ASSERT_EQ(messages.all().size(), 3u);
+    EXPECT_EQ(messages.all()[0].text, "vek engine: Fatal Error,No Logid name supplied, DLL clients may cause errors!");
+    EXPECT_EQ(messages.all()[1].text, "vek engine: Fatal Error,No binary Scene file supplied!");
+    EXPECT_EQ(messages.all()[2].text, "vek engine: Fatal Error, ASE file does not exist!");
 }
 
 TEST_F(EngineApi, ScriptsThatAreNotXmlOrLackTheSectionAreLogged)
@@ -237,7 +217,7 @@ TEST_F(EngineApi, ScriptsThatAreNotXmlOrLackTheSectionAreLogged)
     dir.write("demotest.xml", "<demoproject><engine2D/></demoproject>");
     vekParseXMLScript("demotest.xml");
     EXPECT_NE(dir.read("XMLScriptError.LOG").find("no demoproject/engine3D section"), std::string::npos);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(messages.all().empty());
 }
 
 TEST_F(EngineApi, UnknownNamesAndMissingRequiredAttributesAreLoggedOneLineEach)

@@ -4,6 +4,7 @@
 // needs is the one this program already has loaded (same soname), so its messages reach
 // the hook here.
 #include "../engine/SceneFixtures.h"
+#include "GLTestSupport.h"
 #include "TempDir.h"
 #include "vekPlatform.h"
 
@@ -16,14 +17,6 @@
 
 namespace {
 namespace fs = std::filesystem;
-
-struct Message {
-    std::string caption, text;
-};
-void Collect(const char* caption, const char* text, void* user)
-{
-    static_cast<std::vector<Message>*>(user)->push_back({caption, text});
-}
 
 // The exports this test calls, from the copy.
 struct Engine {
@@ -56,8 +49,7 @@ fs::path FirstAseFixture()
 
 TEST(EngineWithoutPlugIn, SaysSoOnceWithTheLibraryPathAndLoadsTheExistingSceneFiles)
 {
-    ASSERT_TRUE(plat::Init());
-    ASSERT_EQ(plat::OpenWindow("plug-in tests", 64, 64, 32, false), plat::WindowResult::ok);
+    ASSERT_NO_FATAL_FAILURE(gltest::WindowTest::OpenWindow("plug-in tests", 64, 64));
     TempDir libraryFolder, show;
     const fs::path bin(VEK_TEST_BIN_DIR);
     fs::copy_file(bin / "libvekEngineFW.so", libraryFolder / "libvekEngineFW.so");
@@ -81,13 +73,12 @@ TEST(EngineWithoutPlugIn, SaysSoOnceWithTheLibraryPathAndLoadsTheExistingSceneFi
     show.write("demotest.xml", R"(<demoproject><engine3D><scene name="A" file="a.vek" ASE="in.ase" import="1"/>)"
                                R"(<scene name="B" file="b.vek" ASE="in.ase" import="1"/></engine3D></demoproject>)");
 
-    std::vector<Message> messages;
-    plat::SetMessageHook(Collect, &messages);
+    gltest::Messages shown;
     engine.init();
-    messages.clear();   // the missing font's message
+    shown.clear();   // the missing font's message
     engine.parse("demotest.xml");
-    plat::SetMessageHook(nullptr, nullptr);
 
+    const auto& messages = shown.all();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].caption, "XML parser");
     const std::string expectedStart =
@@ -102,6 +93,5 @@ TEST(EngineWithoutPlugIn, SaysSoOnceWithTheLibraryPathAndLoadsTheExistingSceneFi
     EXPECT_EQ(engine.thingType("Camera01"), 2);
     EXPECT_EQ(show.read("a.vek"), sceneBytes) << "nothing converted over the existing file";
     engine.kill();
-    plat::CloseWindow();
-    plat::Quit();
+    gltest::WindowTest::CloseWindow();
 }
