@@ -104,18 +104,20 @@ void PrintScene(const Scene& scene, const char* file, const ScriptEffects& effec
     for (const std::string& line : effects.logLines) std::printf("  %s\n", line.c_str());
 }
 
-// The scene file of the element, loaded and prepared as the engine does it, without GL.
+// The scene file of the element, read and prepared as the engine does it, without GL. A
+// file that does not open and a damaged one are told apart.
 std::unique_ptr<Scene> LoadScene(const fs::path& showFolder, const char* file, const std::string& name)
 {
     const fs::path path = fs::path(file).is_absolute() ? fs::path(file) : showFolder / file;
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) {
+    auto scene = std::make_unique<Scene>(path.string(), name);
+    if (scene->loader.failed && !scene->loader.rejected()) {
         Refuse("scene \"%s\": cannot open its file %s", name.c_str(), path.c_str());
         return nullptr;
     }
-    std::unique_ptr<Scene> scene = LoadSceneFile(path.string(), name);
-    if (!scene) {
-        Refuse("scene \"%s\": its file %s is damaged (the engine refuses it as said above)", name.c_str(), path.c_str());
+    if (scene->loader.failed || !scene->readRecords()) {
+        const scenefile::ReadError& problem = scene->loader.problem();
+        Refuse("scene \"%s\": its file %s is damaged at byte %zu: %s", name.c_str(), path.c_str(), problem.offset,
+               problem.what.c_str());
         return nullptr;
     }
     scene->prepareRecords();

@@ -208,5 +208,6 @@ TEST_F(VeksceneTool, ScriptRefusesWhatItCannotReadWithOneLine)
     const ToolRun damaged = Vekscene("script " + script + " Other");
     EXPECT_EQ(damaged.status, 1) << damaged.output;
     EXPECT_TRUE(Contains(damaged.output, "[K3D Loading ERROR]")) << damaged.output;
-    EXPECT_TRUE(Contains(damaged.output, "scene \"Other\": its file " + show + "/other.vek is damaged")) << damaged.output;
+    EXPECT_TRUE(Contains(damaged.output, "scene \"Other\": its file " + show + "/other.vek is damaged at byte 156: object 0"))
+        << damaged.output;
 }
