@@ -152,11 +152,15 @@ void PlaySweep(Camera& camera)
     camera.eye.y += sign * sweep.offsetY[sweep.index];
 }
 
+// A node controller without position keys (a camera that only rolls or turns in place)
+// has no eye to give: the eye stays where the file put it.
 void AnimateNode(Camera& camera)
 {
     AnimController& node = *camera.nodeController;
-    const Vector3& position = node.position();
-    camera.eye.setPoint(position.x, position.y, position.z);
+    if (node.hasPosition()) {
+        const Vector3& position = node.position();
+        camera.eye.setPoint(position.x, position.y, position.z);
+    }
     const RotationKey rotation = node.rotation();
     camera.rotation = {std::abs(std::trunc(rotation.x)), std::abs(std::trunc(rotation.y)),
                        std::abs(std::trunc(rotation.z)), rotation.angle};
@@ -183,7 +187,7 @@ void UpdateCamera(Camera& camera)
 
     if (!animatedEye && !animatedTarget)
         ReadMouse(camera);
-    else if (animatedTarget) {
+    else if (animatedTarget && camera.targetController->hasPosition()) {   // no keys: the target stays
         const Vector3& position = camera.targetController->position();
         camera.target.setPoint(position.x, position.y, position.z);
     }

@@ -16,7 +16,8 @@ class Scene;
 void SetView(Camera& camera);
 
 // Once per engine update, after the lights and animation controllers have stepped:
-// field of view, eye and target from the controllers; for a camera without node keys the
+// field of view, eye and target from the controllers (a controller without position keys
+// leaves the eye or target where it is); for a camera without node keys the
 // keyboard (and F11, which toggles input); for a camera without node or target keys the
 // mouse; free movement; then the sweep. Afterwards the working copies viewEye and
 // viewTarget hold the eye and target the camera will be drawn from, so the collision

@@ -30,6 +30,9 @@ public:
     // lights get their glow textures and sizes, objects their materials, materials their
     // textures.
     void prepare();
+    // The part of the preparation that needs no GL context (everything but the textures),
+    // for tools that inspect a scene as the engine sets it up.
+    void prepareRecords();
     // One frame: view, lights, every object, transparency re-sort, glows and flares, overlay.
     void render();
     // One update, when the frame timer allows it: lights, animation, camera, collision.

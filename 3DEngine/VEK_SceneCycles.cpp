@@ -32,14 +32,20 @@ OverlayStats StatisticsOf(const Scene& scene)
 }
 }  // namespace
 
-void Scene::prepare()
+void Scene::prepareRecords()
 {
     cpuPolyLoad = 0;
     activeCamera = cameras.atAs<Camera>(0);
-    CreateSceneGlowTextures(*this);
     for (OmniLight* light : omniLights.each<OmniLight>())
         setGlowSizes(*light, activeCamera ? activeCamera->distance : 0.0f);
     BindObjectMaterials(*this);
+}
+
+void Scene::prepare()
+{
+    prepareRecords();
+    // The textures depend on nothing the record steps set.
+    CreateSceneGlowTextures(*this);
     UploadSceneTextures(*this);
 }
 

@@ -217,6 +217,13 @@ const char* LoadScriptDocument(TiXmlDocument& document, const char* path)
     std::string text;
     char chunk[16384];
     for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, got);
+    if (std::ferror(file)) {
+        // A folder opens but does not read, and the parser would take its size for a
+        // file's and allocate it: reported as a file that does not open.
+        std::fclose(file);
+        document.LoadFile(static_cast<std::FILE*>(nullptr));
+        return document.ErrorDesc();
+    }
     if (ScriptNestingDepth(text) > kMaxScriptNesting) {
         std::fclose(file);
         return kScriptTooDeep;

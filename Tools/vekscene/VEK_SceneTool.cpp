@@ -1,6 +1,8 @@
-// vekscene: shows what a binary scene file holds ("info") and checks that it is well
-// formed ("check"). Both read the file as records, in file order, never past its end.
+// vekscene: shows what a binary scene file holds ("info"), checks that it is well formed
+// ("check"), and shows what the engine script of a project sets on a scene ("script").
+// info and check read the file as records, in file order, never past its end.
 #include "VEK_SceneFile.h"
+#include "VEK_SceneScript.h"
 
 #include <cstdio>
 #include <cstring>
@@ -11,8 +13,10 @@ using namespace scenefile;
 namespace {
 
 constexpr char kUsage[] =
-    "usage: vekscene info FILE    show the header and every record\n"
-    "       vekscene check FILE   exit status 0 only for a well-formed scene file\n";
+    "usage: vekscene info FILE             show the header and every record\n"
+    "       vekscene check FILE            exit status 0 only for a well-formed scene file\n"
+    "       vekscene script SCRIPT SCENE   what the engine3D section of the project script SCRIPT\n"
+    "                                      sets on each record of scene SCENE, and what it logs\n";
 constexpr char kCannotRead[] = "vekscene: %s\n";
 constexpr char kProblem[] = "%s: byte %zu: %s\n";
 constexpr char kWellFormed[] = "%s: well-formed scene file (%zu bytes)\n";
@@ -116,11 +120,18 @@ int Check(const char* path, const FileBytes& file)
     return kDamaged;
 }
 
+bool Is(const char* argument, const char* word) { return std::strcmp(argument, word) == 0; }
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 || (std::strcmp(argv[1], "info") != 0 && std::strcmp(argv[1], "check") != 0)) {
+    if (argc == 2 && (Is(argv[1], "--help") || Is(argv[1], "-h"))) {
+        std::fputs(kUsage, stdout);
+        return kOk;
+    }
+    if (argc == 4 && Is(argv[1], "script")) return ShowSceneScript(argv[2], argv[3]);
+    if (argc != 3 || (!Is(argv[1], "info") && !Is(argv[1], "check"))) {
         std::fputs(kUsage, stderr);
         return kUsageError;
     }
@@ -130,5 +141,5 @@ int main(int argc, char** argv)
         std::fprintf(stderr, kCannotRead, reason.c_str());
         return kDamaged;
     }
-    return std::strcmp(argv[1], "info") == 0 ? Info(argv[2], file) : Check(argv[2], file);
+    return Is(argv[1], "info") ? Info(argv[2], file) : Check(argv[2], file);
 }

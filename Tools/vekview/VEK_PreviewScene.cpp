@@ -125,10 +125,5 @@ void StepToFrame(Scene& scene, Camera& camera, long frames)
     const bool targetMoves = camera.hasTargetKeys && camera.targetController && camera.targetController->hasPosition();
     // A still camera is left alone: its update would read the keyboard and the pointer.
     if (!eyeMoves && !targetMoves && !(camera.hasFovKeys && camera.fovController)) return;
-    // Only controllers that carry positions move the eye or target: the engine would put
-    // the eye of a camera with rotation keys alone (a rolling camera) at the origin.
-    const Vector3 eye = camera.eye, target = camera.target;
     UpdateCamera(camera);
-    if (!eyeMoves) camera.eye = camera.viewEye = eye;
-    if (!targetMoves) camera.target = camera.viewTarget = target;
 }

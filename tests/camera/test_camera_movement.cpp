@@ -192,6 +192,24 @@ TEST_F(AnimatedCamera, NodeKeysDriveTheEyeAndIgnoreKeysAndMouse)
     EXPECT_TRUE(Near(camera->viewTarget, targets[0]));
 }
 
+TEST_F(AnimatedCamera, ControllersWithoutPositionKeysLeaveTheEyeAndTargetInPlace)
+{
+    // A camera that only rolls: its node controller has rotation keys and no position
+    // keys, its target controller no keys at all.
+    auto camera = MakeCamera(kEye, kTarget);
+    AnimController node("Camera01"), target("Camera01_Target");
+    node.setRotationKeys({RotationKey{0, 0, 1, 0}, RotationKey{0, 0, 1, 10}});
+    camera->attachNodeController(&node);
+    camera->attachTargetController(&target);
+    for (int update = 0; update < 3; ++update) {
+        UpdateCamera(*camera);
+        node.step();
+        EXPECT_TRUE(Near(camera->eye, kEye)) << "update " << update;
+        EXPECT_TRUE(Near(camera->target, kTarget)) << "update " << update;
+    }
+    EXPECT_FLOAT_EQ(camera->rotation.z, 1);   // the rotation is still taken
+}
+
 TEST_F(AnimatedCamera, TargetKeysAloneReadTheKeysButNeverMoveFreely)
 {
     auto camera = MakeCamera(kEye, kTarget);

@@ -1,10 +1,10 @@
 // The view set-up: the matrix that looks from the eye at the target, and fog per camera,
 // checked against the fog equations on a quad at known depths.
 #include "CameraFixtures.h"
+#include "GLTestSupport.h"
 
 #include "VEK_Camera.h"
 #include "VEK_Fog.h"
-#include "vekPlatform.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -14,45 +14,28 @@
 #include <cmath>
 
 using namespace cameratest;
+using gltest::RGBA;
 
 namespace {
 constexpr int kWidth = 800, kHeight = 600;
 
-struct RGB {
-    float r, g, b;
-};
-
-class CameraView : public ::testing::Test {
+class CameraView : public gltest::WindowTest {
 public:
-    static void SetUpTestSuite()
-    {
-        ASSERT_TRUE(plat::Init());
-        ASSERT_EQ(plat::OpenWindow("camera tests", kWidth, kHeight, 32, false), plat::WindowResult::ok);
-    }
-    static void TearDownTestSuite()
-    {
-        plat::CloseWindow();
-        plat::Quit();
-    }
+    static void SetUpTestSuite() { OpenWindow("camera tests", kWidth, kHeight); }
+    static void TearDownTestSuite() { CloseWindow(); }
 
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(plat::HasWindow());
-        glViewport(0, 0, kWidth, kHeight);
-        for (GLenum state : {GL_LIGHTING, GL_TEXTURE_2D, GL_DEPTH_TEST, GL_BLEND, GL_CULL_FACE, GL_FOG})
-            glDisable(state);
+        gltest::WindowTest::SetUp();
         glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
         gluPerspective(45.0, 1.33333, 1.0, 100.0);
         glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        Clear();
     }
 
     // A quad straight ahead of a camera at the origin looking along -z.
-    static void DrawQuadAtDepth(float depth, const RGB& colour)
+    static void DrawQuadAtDepth(float depth, const RGBA& colour)
     {
         const float half = 0.2f * depth;
         glColor3f(colour.r, colour.g, colour.b);
@@ -64,14 +47,6 @@ protected:
         glEnd();
     }
 
-    static RGB CentrePixel()
-    {
-        unsigned char rgba[4] = {};
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(kWidth / 2, kHeight / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-        return {rgba[0] / 255.0f, rgba[1] / 255.0f, rgba[2] / 255.0f};
-    }
-
     static Matrix4 Modelview()
     {
         Matrix4 matrix;
@@ -79,17 +54,6 @@ protected:
         return matrix;
     }
 };
-
-::testing::AssertionResult NearColour(const RGB& actual, const RGB& expected)
-{
-    const float tolerance = 2.0f / 255.0f + 1e-4f;
-    if (std::fabs(actual.r - expected.r) <= tolerance && std::fabs(actual.g - expected.g) <= tolerance &&
-        std::fabs(actual.b - expected.b) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << actual.r * 255 << ", " << actual.g * 255 << ", " << actual.b * 255
-                                         << ") expected (" << expected.r * 255 << ", " << expected.g * 255 << ", "
-                                         << expected.b * 255 << ") within 2";
-}
 
 }  // namespace
 
@@ -123,8 +87,8 @@ TEST_F(CameraView, ADisabledCameraSetsNoViewAndLeavesFogAlone)
 
 TEST_F(CameraView, FogOfEachModeMatchesItsEquationAtTwoDepths)
 {
-    const RGB surface{1.0f, 0.5f, 0.0f};
-    const RGB fog{0.0f, 0.25f, 1.0f};
+    const RGBA surface{1.0f, 0.5f, 0.0f};
+    const RGBA fog{0.0f, 0.25f, 1.0f};
     const float start = 5, end = 25, density = 0.06f;
     struct Case {
         const char* name;
@@ -152,9 +116,8 @@ TEST_F(CameraView, FogOfEachModeMatchesItsEquationAtTwoDepths)
             SetView(*camera);
             DrawQuadAtDepth(depth, surface);
             const float f = c.factor(depth, start, end, density);
-            const RGB expected{f * surface.r + (1 - f) * fog.r, f * surface.g + (1 - f) * fog.g,
-                               f * surface.b + (1 - f) * fog.b};
-            EXPECT_TRUE(NearColour(CentrePixel(), expected)) << c.name << " at depth " << depth;
+            const RGBA expected = surface * f + fog * (1 - f);
+            EXPECT_TRUE(gltest::Near(ReadPixel(kWidth / 2, kHeight / 2), expected)) << c.name << " at depth " << depth;
             EXPECT_EQ(bool(glIsEnabled(GL_FOG)), c.fogOn) << c.name;
         }
     }

@@ -96,6 +96,10 @@ TEST(ScriptNesting, LoadingRefusesADeepScriptBeforeTheParser)
 
     TiXmlDocument missing("absent.xml");
     EXPECT_STREQ(LoadScriptDocument(missing, "absent.xml"), "Failed to open file");
+    // A folder given as the script opens but cannot be read: the same answer, no parse.
+    std::filesystem::create_directory(dir / "folder.xml");
+    TiXmlDocument folder("folder.xml");
+    EXPECT_STREQ(LoadScriptDocument(folder, "folder.xml"), "Failed to open file");
 }
 
 }  // namespace

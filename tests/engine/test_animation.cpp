@@ -90,17 +90,21 @@ TEST(ControllerStep, UnderARegionRotationTurnsTheOtherWay)
 
 TEST(ControllerStep, JumpMovesEveryTrackOnceAndWraps)
 {
-    AnimController controller("hoop");
-    controller.setPositionKeys(Positions(10));
-    controller.setRotationKeys(Rotations(10, 1.0f, 2.0f));
-    controller.rotation();
-    controller.jump(4);
-    EXPECT_EQ(controller.positionFrame(), 4u);
-    EXPECT_EQ(controller.rotationFrame(), 4u);
-    EXPECT_FLOAT_EQ(controller.rotAngle, -2.0f);
-    controller.jump(6);
-    EXPECT_EQ(controller.positionFrame(), 0u);
-    EXPECT_FLOAT_EQ(controller.rotAngle, 0.0f);
+    // The angle changes once per jump, whatever its length: subtracted for an axis
+    // without negative parts, added otherwise; a wrap resets it.
+    for (const float axisY : {1.0f, -1.0f}) {
+        AnimController controller("hoop");
+        controller.setPositionKeys(Positions(10));
+        controller.setRotationKeys(Rotations(10, axisY, 2.0f));
+        controller.rotation();
+        controller.jump(4);
+        EXPECT_EQ(controller.positionFrame(), 4u);
+        EXPECT_EQ(controller.rotationFrame(), 4u);
+        EXPECT_FLOAT_EQ(controller.rotAngle, axisY > 0 ? -2.0f : 2.0f) << axisY;
+        controller.jump(6);
+        EXPECT_EQ(controller.positionFrame(), 0u);
+        EXPECT_FLOAT_EQ(controller.rotAngle, 0.0f) << axisY;
+    }
 }
 
 TEST(ControllerStep, TracksWithoutKeysAreAbsentAndSampleSafely)

@@ -56,6 +56,12 @@ TEST(EngineScript, EveryKeyReachesItsField)
          }},
         {R"(<scene><camera name="Camera01" x="-100" y="2" width="30" height="40"/></scene>)",
          [](Scene& s) { return s.findCamera("Camera01")->viewport[2] == 512.0f; }},
+        {R"(<scene><camera name="Camera01" radius="10"><gravityforce x="5" y="10" z="15"/><fogosity mode="3"/></camera></scene>)",
+         [](Scene& s) {
+             Camera* c = s.findCamera("Camera01");
+             const Vector3& g = c->gravityVector;   // divided by the half distance, 5
+             return g.x == 1.0f && g.y == 2.0f && g.z == 3.0f && c->fogEnabled && c->fogMode == GL_LINEAR;
+         }},
         {R"(<scene><light name="Omni01" attenuation="0.3" attenuationmode="3" glowstep="2" useflare="0" flaresize="7")"
          R"( infsize="1"><blocklight incstep="1" decstep="2" limitsup="3"/><ambient r="0.1" g="0.2" b="0.3"/></light></scene>)",
          [](Scene& s) {
@@ -64,6 +70,29 @@ TEST(EngineScript, EveryKeyReachesItsField)
                     l->attenuationMode == GL_LINEAR_ATTENUATION && l->glowStep == 2.0f && !l->glowEnabled &&
                     l->glowMax == 7.0f && l->glowMin == 1.0f && l->blockLight && l->limitSup == 3.0f &&
                     l->colours.ambient[1] == 0.2f && l->colours.ambient[3] == 1.0f;
+         }},
+        {R"(<scene><light name="Omni01" anglecut="30" angleexp="2"><diffuse r="0.4" g="0.5" b="0.6"/>)"
+         R"(<specular r="0.7" g="0.8" b="0.9"/></light></scene>)",
+         [](Scene& s) {
+             OmniLight* l = s.findOmniLight("Omni01");
+             return l->spotCutoff == 30.0f && l->spotExponent == 2.0f && l->colours.diffuse[2] == 0.6f &&
+                    l->colours.specular[0] == 0.7f && l->colours.specular[3] == 1.0f;
+         }},
+        {R"(<scene><material name="Plain" alpha="1"><ambient r="0.1" g="0.2" b="0.3"/><specular r="0.4" g="0.5" b="0.6"/>)"
+         R"(</material></scene>)",
+         [](Scene& s) {
+             Material* m = s.findMaterial("Plain");
+             return m->alpha && m->colours.ambient[2] == 0.3f && m->colours.specular[1] == 0.5f;
+         }},
+        {R"(<scene><material name="Multi"><submaterial name="Multi_sub2" shiny="5" env="1" combine="4" emission="0.5">)"
+         R"(<diffuse r="0.1" g="0.1" b="0.1"/><ambient r="0.2" g="0.2" b="0.2"/><specular r="0.3" g="0.3" b="0.3"/>)"
+         R"(</submaterial></material></scene>)",
+         [](Scene& s) {
+             Material* m = s.findMaterial("Multi");
+             Material* sub = m->slot(2);
+             return sub && sub->name == "Multi_sub2" && sub->shiny == 5.0f && sub->env && sub->combine == 4 &&
+                    sub->emission == 0.5f && sub->colours.diffuse[0] == 0.1f && sub->colours.ambient[0] == 0.2f &&
+                    sub->colours.specular[0] == 0.3f && !m->env && m->combine == 0;
          }},
         {R"(<scene><material name="Multi" shiny="9" blendfunc="4" use="0" env="1" opacity="0.5" bump="1" multipass="1")"
          R"( glossalpha="1" glossbump="1" combine="2" twoside="0" faceted="1" emission="0.7"><wire r="1" g="0" b="0" size="3"/>)"
@@ -91,6 +120,11 @@ TEST(EngineScript, EveryKeyReachesItsField)
              SceneObject* o = s.findObject("Tri");
              const ParticleEmitter& e = o->emitter;
              return o->impostor && o->S == 4 && o->D == 5 && o->isEmitter && e.Spawn() == 0.5f && e.Rays() && !e.Loaded();
+         }},
+        {R"(<scene><object name="Tri"><particle longeva="3" tracex="20" tracey="30" mode="1" filename="none.k2d"/></object></scene>)",
+         [](Scene& s) {
+             const ParticleEmitter& e = s.findObject("Tri")->emitter;
+             return e.Path() != nullptr && !e.Loaded() && e.ParticleCount() == 0;   // nothing is loaded here
          }},
     };
     for (const Case& c : cases) {

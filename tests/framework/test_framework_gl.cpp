@@ -2,10 +2,10 @@
 // real import plug-in), the current scene, the name classification, the frame timer on a
 // virtual clock and the engine script's effect on the records.
 #include "../engine/SceneFixtures.h"
+#include "GLTestSupport.h"
 #include "TempDir.h"
 #include "VEK_SceneFile.h"
 #include "vekEngineFW.h"
-#include "vekPlatform.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -16,25 +16,31 @@
 #include <vector>
 
 namespace {
-struct Message {
-    std::string caption, text;
-};
-void Collect(const char* caption, const char* text, void* user)
-{
-    static_cast<std::vector<Message>*>(user)->push_back({caption, text});
-}
-
-scenefile::SceneRecords SmallScene()
+// Box01 and Tri are still, Spin has its own controller; Camera01 has FOV keys (controller
+// "Camera01_FOV"), Omni01 position keys (controller "Omni01"). ownCamera, when given, is
+// one more camera that only this scene has.
+scenefile::SceneRecords SmallScene(const std::string& ownCamera = "")
 {
     scenefile::SceneRecords scene;
     scene.header.lastFrame = 3;
     scene.header.frameSpeed = 30;
     scene.header.ticksPerFrame = 160;
     scene.objects.push_back(fixtures::Triangle("Box01"));
+    scene.objects.push_back(fixtures::Triangle("Tri"));
+    scenefile::ObjectRecord spin = fixtures::Triangle("Spin");
+    spin.hasPositionKeys = true;
+    spin.positionKeys = {{0, 0, 0}, {1, 0, 0}};
+    scene.objects.push_back(spin);
     scene.materials.push_back(fixtures::PlainMaterial(0, "Mat01", "none.jpg"));
-    scene.cameras.push_back(fixtures::StillCamera("Camera01"));
+    scenefile::CameraRecord camera = fixtures::StillCamera("Camera01");
+    camera.fovKeys = {0.5f, 0.5f, 0.5f, 0.5f};
+    scene.cameras.push_back(camera);
     scene.cameras.push_back(fixtures::StillCamera("Camera02"));
-    scene.lights.push_back(fixtures::Omni("Omni01"));
+    if (!ownCamera.empty()) scene.cameras.push_back(fixtures::StillCamera(ownCamera));
+    scenefile::LightRecord omni = fixtures::Omni("Omni01");
+    omni.hasPositionKeys = true;
+    omni.positionKeys = {{0, 0, 0}};
+    scene.lights.push_back(omni);
     return scene;
 }
 
@@ -44,49 +50,40 @@ void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-class EngineApi : public ::testing::Test {
+class EngineApi : public gltest::WindowTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_TRUE(plat::Init());
-        ASSERT_EQ(plat::OpenWindow("framework tests", 64, 64, 32, false), plat::WindowResult::ok);
-    }
-    static void TearDownTestSuite()
-    {
-        plat::CloseWindow();
-        plat::Quit();
-    }
+    static void SetUpTestSuite() { OpenWindow("framework tests", 64, 64); }
+    static void TearDownTestSuite() { CloseWindow(); }
     void SetUp() override
     {
-        plat::SetMessageHook(Collect, &messages);
+        gltest::WindowTest::SetUp();
         vekInitFrameWork();
         // The working directory has no Data/font.bin: the framework says so once and
         // goes on without the overlay.
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, "vek engine: Fatal Error,Cannont Find texture bitmap file Data/font.bin");
+        ASSERT_EQ(messages.all().size(), 1u);
+        EXPECT_EQ(messages.all()[0].text, "vek engine: Fatal Error,Cannont Find texture bitmap file Data/font.bin");
         messages.clear();
     }
-    void TearDown() override
-    {
-        vekKill();
-        plat::SetMessageHook(nullptr, nullptr);
-    }
+    void TearDown() override { vekKill(); }
     // A project script whose engine3D section is body.
     void Script(const std::string& body)
     {
         dir.write("demotest.xml", "<demoproject><engine3D>" + body + "</engine3D></demoproject>");
     }
-    void Scene(const std::string& file) { WriteBytes(dir / file, fixtures::Bytes(SmallScene())); }
+    void Scene(const std::string& file, const std::string& ownCamera = "")
+    {
+        WriteBytes(dir / file, fixtures::Bytes(SmallScene(ownCamera)));
+    }
     int Count(const std::string& caption) const
     {
         int n = 0;
-        for (const Message& m : messages) n += m.caption == caption;
+        for (const gltest::Messages::Message& m : messages.all()) n += m.caption == caption;
         return n;
     }
 
     TempDir dir;
     ScopedChdir inDir{dir.path()};
-    std::vector<Message> messages;
+    gltest::Messages messages;
 };
 
 TEST_F(EngineApi, CallsBeforeAnySceneGiveTheirDefaults)
@@ -101,23 +98,40 @@ TEST_F(EngineApi, CallsBeforeAnySceneGiveTheirDefaults)
     vekSetFrameHoop("x", 3);
     vekEnableCameraHit();
     vekEnableEmitter("Box01", 1);
+    vekSetMaterialAttr("Mat01", 1, 0);
+    vekSetCameraSphere("A", "Camera01", 5.0f);
+    vekGravity("A", "Camera01", 1);
+    vekWalltest("A", "Camera01", 0);
+    vekEnableThing("A", "Camera01", 0);
+    float colour[4] = {1, 1, 1, 1};
+    vekSetLightProps("A", "Omni01", 10.0f, colour, colour, colour, 0.5f);
+    vekPreCacheAll();
     EXPECT_FALSE(vekCameraCollided("Box01", 1000.0f));
     EXPECT_EQ(vekGetObjectDistance("Box01"), 0.0f);
     EXPECT_EQ(vekGetThingType("Camera01"), 0);
+    EXPECT_EQ(vekGetThingType("A"), 0);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     EXPECT_TRUE(vekLoadScene());
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(messages.all().empty());
 }
 
 TEST_F(EngineApi, ThingTypesFollowTheirTable)
 {
     Scene("escena/a.vek");
-    Script(R"(<scene name="A" file="escena/a.vek"/><scene name="Camera02" file="escena/a.vek"/>)");
+    Script(R"(<scene name="A" file="escena/a.vek"><object name="Box01"><particle maxparts="1"/></object></scene>)"
+           R"(<scene name="Camera02" file="escena/a.vek"/>)");
     vekParseXMLScript("demotest.xml");
     vekEnableScene("A");
     const struct {
         const char* name;
         int type;
-    } cases[] = {{"A", 1}, {"Camera02", 1}, {"Camera01", 2}, {"Omni01", 6}, {"Box01", 0}, {"Mat01", 0}, {"", 0}};
+    } cases[] = {
+        {"A", 1},            {"Camera02", 1},     // scene names first, even over a camera of the current scene
+        {"Camera01", 2},     {"Omni01", 6},       // an omni light before its own controller
+        {"Spin", 5},         {"Camera01_FOV", 5}, // controllers
+        {"Box01", 4},        {"Tri", 0},          // an object counts only as an emitter
+        {"Mat01", 0},        {"", 0},
+    };
     for (const auto& c : cases) EXPECT_EQ(vekGetThingType(c.name), c.type) << c.name;
 }
 
@@ -142,21 +156,22 @@ TEST_F(EngineApi, AnUnknownSceneKeepsTheCurrentOneAndLeavesGLAlone)
 
 TEST_F(EngineApi, ANameLoadedTwiceIsNotReadAgainAndPreCacheMakesTheFirstCurrent)
 {
-    Scene("escena/a.vek");
-    Scene("escena/b.vek");
-    Scene("escena/c.vek");
+    // Each scene has a camera of its own, which tells which scene is current.
+    Scene("escena/a.vek", "OnlyInA");
+    Scene("escena/b.vek", "OnlyInB");
+    Scene("escena/c.vek", "OnlyInC");
     Script(R"(<scene name="A" file="escena/a.vek"/><scene name="B" file="escena/b.vek"/>)"
            R"(<scene name="C" file="escena/c.vek"><camera name="Camera01" fov="33"/></scene>)");
     vekParseXMLScript("demotest.xml");
+    EXPECT_EQ(vekGetThingType("OnlyInC"), 2);   // the scene loaded last is current
     std::filesystem::remove(dir / "escena/a.vek");
     dir.write("escena/b.vek", "damaged");
     vekParseXMLScript("demotest.xml");   // keeps A and B, applies the script again
     EXPECT_EQ(vekGetThingType("A"), 1);
     EXPECT_EQ(vekGetThingType("B"), 1);
     vekPreCacheAll();
-    // A is current: its camera is found, C's script is not what the current scene has.
-    vekEnableEmitter("Box01", 0);
-    EXPECT_EQ(vekGetThingType("Camera01"), 2);
+    EXPECT_EQ(vekGetThingType("OnlyInA"), 2);   // the scene loaded first is current
+    EXPECT_EQ(vekGetThingType("OnlyInC"), 0);
     EXPECT_TRUE(dir.read("XMLScriptError.LOG").empty());
 }
 
@@ -179,7 +194,7 @@ TEST_F(EngineApi, AFailedConversionStopsAtTheFirstFailure)
     Script(R"(<scene name="S" file="out.vek" ASE="missing.ase" import="1"/>)");
     vekParseXMLScript("demotest.xml");
     EXPECT_EQ(Count("[K3D Import DLL Message]"), 1);   // convertStep called once
-    EXPECT_EQ(messages.size(), 1u);                    // the scene file that is not there is not looked for
+    EXPECT_EQ(messages.all().size(), 1u);              // the scene file that is not there is not looked for
     EXPECT_NE(dir.read("XMLScriptError.LOG").find("scene 'S' could not be converted from missing.ase; there is no out.vek to load."),
               std::string::npos);
     EXPECT_EQ(vekGetThingType("S"), 0);
@@ -189,12 +204,12 @@ TEST_F(EngineApi, MissingNameFileOrAseGiveTheirMessages)
 {
     Script(R"(<scene/><scene name="x" file="nothere.vek" import="1"/>)");
     vekParseXMLScript("demotest.xml");
-    ASSERT_EQ(messages.size(), 4u);
-    EXPECT_EQ(messages[0].text, "vek engine: Fatal Error,No Logid name supplied, DLL clients may cause errors!");
-    EXPECT_EQ(messages[1].text, "vek engine: Fatal Error,No binary Scene file supplied!");
-    EXPECT_EQ(messages[2].text, "vek engine: Fatal Error, ASE file does not exist!");
-    EXPECT_EQ(messages[3].caption, "K3D Loading ERROR");
-    EXPECT_EQ(messages[3].text,
+    ASSERT_EQ(messages.all().size(), 4u);
+    EXPECT_EQ(messages.all()[0].text, "vek engine: Fatal Error,No Logid name supplied, DLL clients may cause errors!");
+    EXPECT_EQ(messages.all()[1].text, "vek engine: Fatal Error,No binary Scene file supplied!");
+    EXPECT_EQ(messages.all()[2].text, "vek engine: Fatal Error, ASE file does not exist!");
+    EXPECT_EQ(messages.all()[3].caption, "K3D Loading ERROR");
+    EXPECT_EQ(messages.all()[3].text,
               "vek engine: scene 'x' is not loaded: its scene file nothere.vek cannot be opened (No such file or directory).");
 }
 
@@ -207,7 +222,7 @@ TEST_F(EngineApi, ScriptsThatAreNotXmlOrLackTheSectionAreLogged)
     dir.write("demotest.xml", "<demoproject><engine2D/></demoproject>");
     vekParseXMLScript("demotest.xml");
     EXPECT_NE(dir.read("XMLScriptError.LOG").find("no demoproject/engine3D section"), std::string::npos);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(messages.all().empty());
 }
 
 TEST_F(EngineApi, UnknownNamesAndMissingRequiredAttributesAreLoggedOneLineEach)

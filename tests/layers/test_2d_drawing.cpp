@@ -5,13 +5,13 @@
 #include "VEK_K2DPack.h"
 
 namespace {
-using layers::Colour;
-using layers::Near;
+using gltest::RGBA;
+using gltest::Near;
 
 class Drawing2D : public layers::GLTest {
 protected:
     // A flash over the whole 800 x 600 window at the given alpha and blend mode.
-    static void DrawFlash(const Colour& colour, int mode, float alpha, float height = 600)
+    static void DrawFlash(const RGBA& colour, int mode, float alpha, float height = 600)
     {
         Object2D flash;
         flash.SetUpFader(800, height);
@@ -35,18 +35,18 @@ protected:
 
 TEST_F(Drawing2D, FlashBlendModesOverAKnownBackground)
 {
-    const Colour background{0.2f, 0.4f, 0.6f};
-    const Colour flash{0.8f, 0.5f, 0.3f};
+    const RGBA background{0.2f, 0.4f, 0.6f};
+    const RGBA flash{0.8f, 0.5f, 0.3f};
     const float a = 0.5f;
     auto mix = [&](auto source, auto destination) {
-        return layers::Clamped({flash.r * source(flash.r) + background.r * destination(background.r, flash.r),
+        return gltest::Clamp({flash.r * source(flash.r) + background.r * destination(background.r, flash.r),
                                 flash.g * source(flash.g) + background.g * destination(background.g, flash.g),
                                 flash.b * source(flash.b) + background.b * destination(background.b, flash.b)});
     };
     auto alpha = [&](float) { return a; };
     struct Case {
         int mode;
-        Colour expected;
+        RGBA expected;
     } cases[] = {
         {0, mix(alpha, [](float, float) { return 1.0f; })},
         {1, mix(alpha, [](float, float s) { return 1.0f - s; })},
@@ -56,7 +56,7 @@ TEST_F(Drawing2D, FlashBlendModesOverAKnownBackground)
         {5, mix([](float s) { return 1.0f - s; }, [&](float, float) { return 1.0f - a; })},
     };
     for (const Case& c : cases) {
-        ClearScreen(background);
+        Clear(background);
         DrawFlash(flash, c.mode, a);
         EXPECT_TRUE(Near(ReadPixel(400, 300), c.expected)) << "mode " << c.mode;
         EXPECT_TRUE(Near(ReadPixel(2, 597), c.expected)) << "mode " << c.mode << ", corner";
@@ -65,10 +65,10 @@ TEST_F(Drawing2D, FlashBlendModesOverAKnownBackground)
 
 TEST_F(Drawing2D, OtherBlendModesKeepTheBlendFunctionOfThePreviousDrawing)
 {
-    const Colour background{0.2f, 0.4f, 0.6f};
-    const Colour flash{0.8f, 0.5f, 0.3f};
+    const RGBA background{0.2f, 0.4f, 0.6f};
+    const RGBA flash{0.8f, 0.5f, 0.3f};
     for (int mode : {6, 255, 256, -1}) {
-        ClearScreen(background);
+        Clear(background);
         glBlendFunc(GL_ONE, GL_ZERO);  // what the previous drawing left: replace
         DrawFlash(flash, mode, 0.5f);
         EXPECT_TRUE(Near(ReadPixel(400, 300), flash)) << "mode " << mode;
@@ -80,8 +80,8 @@ TEST_F(Drawing2D, OtherBlendModesKeepTheBlendFunctionOfThePreviousDrawing)
 
 TEST_F(Drawing2D, AnAreaWithoutHeightDrawsNothing)
 {
-    const Colour background{0.2f, 0.4f, 0.6f};
-    ClearScreen(background);
+    const RGBA background{0.2f, 0.4f, 0.6f};
+    Clear(background);
     DrawFlash({1, 1, 1}, 0, 1.0f, 0.0f);  // a project without a band
     EXPECT_TRUE(Near(ReadPixel(400, 300), background));
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
@@ -100,7 +100,7 @@ TEST_F(Drawing2D, InactiveObjectsAreNotDrawn)
 TEST_F(Drawing2D, BaseImageIsShownUprightInTheObjectColour)
 {
     const std::array<std::array<unsigned char, 3>, 4> quadrants{{{250, 20, 20}, {20, 250, 20}, {20, 20, 250}, {250, 250, 250}}};
-    layers::WriteQuadrantJpeg(dir / "base.jpg", 64, quadrants);
+    gltest::WriteQuadrantJpeg(dir / "base.jpg", 64, quadrants);
     Object2D skin;
     skin.SetUpFader(800, 600);
     skin.SetColour(1.0f, 1.0f, 0.5f);
@@ -119,7 +119,7 @@ TEST_F(Drawing2D, BaseImageIsShownUprightInTheObjectColour)
     } probes[] = {{200, 450, 0}, {600, 450, 1}, {200, 150, 2}, {600, 150, 3}};
     for (const auto& probe : probes) {
         const auto& rgb = quadrants[probe.quadrant];
-        const Colour expected{rgb[0] / 255.0f, rgb[1] / 255.0f, rgb[2] / 255.0f * 0.5f};  // tinted by the colour
+        const RGBA expected{rgb[0] / 255.0f, rgb[1] / 255.0f, rgb[2] / 255.0f * 0.5f};  // tinted by the colour
         EXPECT_TRUE(Near(ReadPixel(probe.x, probe.y), expected, 4)) << "quadrant " << probe.quadrant;
     }
 }
@@ -127,18 +127,18 @@ TEST_F(Drawing2D, BaseImageIsShownUprightInTheObjectColour)
 TEST_F(Drawing2D, MaskedSkinAtAlphaZeroAndOne)
 {
     const std::array<unsigned char, 3> base{200, 60, 30}, mask{128, 64, 255};
-    layers::WriteSolidJpeg(dir / "base.jpg", 32, base);
-    layers::WriteSolidJpeg(dir / "mask.jpg", 32, mask);
+    gltest::WriteSolidJpeg(dir / "base.jpg", 32, base);
+    gltest::WriteSolidJpeg(dir / "mask.jpg", 32, mask);
     const std::filesystem::path maskPath = dir / "mask.jpg";
     const std::string file = SkinFile(dir / "base.jpg", &maskPath);
-    const Colour background{0.8f, 0.6f, 0.4f};
+    const RGBA background{0.8f, 0.6f, 0.4f};
     auto channel = [](unsigned char value) { return value / 255.0f; };
 
     struct Case {
         float alpha;
-        Colour expected;  // mask x background + (1 - alpha) x image
+        RGBA expected;  // mask x background + (1 - alpha) x image
     } cases[] = {
-        {0.0f, layers::Clamped({background.r * channel(mask[0]) + channel(base[0]),
+        {0.0f, gltest::Clamp({background.r * channel(mask[0]) + channel(base[0]),
                                 background.g * channel(mask[1]) + channel(base[1]),
                                 background.b * channel(mask[2]) + channel(base[2])})},
         {1.0f, {background.r * channel(mask[0]), background.g * channel(mask[1]), background.b * channel(mask[2])}},
@@ -150,7 +150,7 @@ TEST_F(Drawing2D, MaskedSkinAtAlphaZeroAndOne)
     ASSERT_TRUE(skin.LoadSkin(file.c_str(), true));
     ASSERT_TRUE(skin.skin.hasMask);
     for (const Case& c : cases) {
-        ClearScreen(background);
+        Clear(background);
         skin.Reset();
         skin.Start();
         skin.alpha = c.alpha;
@@ -166,7 +166,7 @@ TEST_F(Drawing2D, MaskedSkinAtAlphaZeroAndOne)
 TEST_F(Drawing2D, SkinFileWithoutMaskOrWithUnreadableBase)
 {
     const std::array<unsigned char, 3> image{200, 100, 40};
-    layers::WriteSolidJpeg(dir / "base.jpg", 32, image);
+    gltest::WriteSolidJpeg(dir / "base.jpg", 32, image);
     const std::string unmasked = SkinFile(dir / "base.jpg", nullptr);
     const std::string unreadable = (dir / "unreadable.k2d").string();
     {
@@ -176,18 +176,18 @@ TEST_F(Drawing2D, SkinFileWithoutMaskOrWithUnreadableBase)
         for (int i = 0; i < 4; ++i) bytes += char((size >> (8 * i)) & 0xFF);
         dir.write("unreadable.k2d", bytes + junk + '\xFF');
     }
-    const Colour background{0.2f, 0.4f, 0.6f};
-    const Colour colour{1.0f, 0.5f, 1.0f};
+    const RGBA background{0.2f, 0.4f, 0.6f};
+    const RGBA colour{1.0f, 0.5f, 1.0f};
     const float a = 0.75f;
-    auto over = [&](const Colour& source) {  // blend mode 3: source x a + destination x (1 - a)
-        return layers::Clamped({source.r * a + background.r * (1 - a), source.g * a + background.g * (1 - a),
+    auto over = [&](const RGBA& source) {  // blend mode 3: source x a + destination x (1 - a)
+        return gltest::Clamp({source.r * a + background.r * (1 - a), source.g * a + background.g * (1 - a),
                                 source.b * a + background.b * (1 - a)});
     };
     const struct {
         const char* what;
         const std::string& file;
         bool hasBase;
-        Colour expected;
+        RGBA expected;
         int messages;
     } cases[] = {
         {"no mask stored", unmasked, true,
@@ -196,7 +196,7 @@ TEST_F(Drawing2D, SkinFileWithoutMaskOrWithUnreadableBase)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        layers::Messages shown;
+        gltest::Messages shown;
         Object2D skin;
         skin.SetUpFader(800, 600);
         skin.SetColour(colour.r, colour.g, colour.b);
@@ -209,7 +209,7 @@ TEST_F(Drawing2D, SkinFileWithoutMaskOrWithUnreadableBase)
             EXPECT_EQ(shown.all()[0].caption, "K2D Loading ERROR");
             EXPECT_NE(shown.all()[0].text.find("image 0 is not a readable JPEG"), std::string::npos) << shown.all()[0].text;
         }
-        ClearScreen(background);
+        Clear(background);
         skin.Start();
         skin.alpha = a;
         skin.Draw();
@@ -220,14 +220,14 @@ TEST_F(Drawing2D, SkinFileWithoutMaskOrWithUnreadableBase)
 
 TEST_F(Drawing2D, MaskedSkinDrawsTexturedEvenAfterTexturingWasSwitchedOff)
 {
-    layers::WriteSolidJpeg(dir / "base.jpg", 32, {0, 0, 0});
-    layers::WriteSolidJpeg(dir / "mask.jpg", 32, {0, 0, 0});
+    gltest::WriteSolidJpeg(dir / "base.jpg", 32, {0, 0, 0});
+    gltest::WriteSolidJpeg(dir / "mask.jpg", 32, {0, 0, 0});
     const std::filesystem::path maskPath = dir / "mask.jpg";
     Object2D skin;
     skin.SetUpFader(800, 600);
     skin.SetColour(1, 1, 1);
     ASSERT_TRUE(skin.LoadSkin(SkinFile(dir / "base.jpg", &maskPath).c_str(), true));
-    ClearScreen({1, 1, 1});
+    Clear({1, 1, 1});
     glDisable(GL_TEXTURE_2D);  // as a layer's darkening quad leaves it
     skin.Start();
     skin.Draw();

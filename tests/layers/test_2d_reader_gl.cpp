@@ -12,8 +12,8 @@ protected:
     void SetUp() override
     {
         GLTest::SetUp();
-        layers::WriteSolidJpeg(dir / "base.jpg", 16, {200, 100, 50});
-        layers::WriteSolidJpeg(dir / "mask.jpg", 16, {128, 128, 128});
+        gltest::WriteSolidJpeg(dir / "base.jpg", 16, {200, 100, 50});
+        gltest::WriteSolidJpeg(dir / "mask.jpg", 16, {128, 128, 128});
     }
     int Read(const std::string& objects)
     {
@@ -67,7 +67,7 @@ TEST_F(Reader2D, SetsUpFlashesSkinsAndLayers)
 
 TEST_F(Reader2D, ASkinWithoutFileOrJpegIsReportedAndLoadsNothing)
 {
-    layers::Messages messages;
+    gltest::Messages messages;
     Read(R"(<object class="skin" name="nofile" z="1" texturefile="base.jpg" import="1"/>
             <object class="skin" name="nojpeg" z="2" file="base.k2d"/>)");
     ASSERT_EQ(messages.all().size(), 2u) << "no file is opened or written without its name";
@@ -83,7 +83,7 @@ TEST_F(Reader2D, ASkinWithoutFileOrJpegIsReportedAndLoadsNothing)
 
 TEST_F(Reader2D, AMissingSkinFileIsReportedByTheLoader)
 {
-    layers::Messages messages;
+    gltest::Messages messages;
     Read(R"(<object class="skin" name="lost" z="3" file="lost.k2d" texturefile="base.jpg"/>)");
     EXPECT_EQ(messages.Count(k2d::text::kSceneNotFound), 1);
     EXPECT_FALSE(skins[3].skin.hasBase);
@@ -101,7 +101,7 @@ TEST_F(Reader2D, TheLaterSkinWithTheSameZWins)
 
 TEST_F(Reader2D, SlotProblemsAndSurplusFlashesAreReportedAndWriteNothing)
 {
-    layers::Messages messages;
+    gltest::Messages messages;
     std::string objects = R"(<object class="skin" name="far" z="40" file="x.k2d" texturefile="base.jpg"/>)";
     for (int i = 0; i < 17; ++i) objects += R"(<object class="flash" name="f)" + std::to_string(i) + R"("/>)";
     Read(objects);

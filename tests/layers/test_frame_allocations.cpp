@@ -28,8 +28,8 @@ TEST_F(FrameAllocations, SteadyStateFramesAllocateNothing)
 {
     TempDir dir;
     ScopedChdir in(dir.path());
-    layers::WriteSolidJpeg(dir / "base.jpg", 64, {200, 100, 50});
-    layers::WriteSolidJpeg(dir / "mask.jpg", 64, {128, 128, 128});
+    gltest::WriteSolidJpeg(dir / "base.jpg", 64, {200, 100, 50});
+    gltest::WriteSolidJpeg(dir / "mask.jpg", 64, {128, 128, 128});
     dir.write("demotest.xml", kShow);
     auto demo = std::make_unique<DemoEngine>();
     demo->LoadProject("demotest.xml");

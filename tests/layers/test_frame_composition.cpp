@@ -6,8 +6,8 @@
 #include "vekPlatform.h"
 
 namespace {
-using layers::Colour;
-using layers::Near;
+using gltest::RGBA;
+using gltest::Near;
 
 constexpr const char* kScript = R"(<demoproject>
   <engineDEMO name="composition" v="1" h="1"/>
@@ -29,7 +29,7 @@ protected:
     void TearDown() override { demo.Shutdown(); }
 
     // Skin slot shown opaque in the colour (a skin without an image draws as a plain quad).
-    void ShowSkin(int slot, const Colour& colour, int mode = 3, float alpha = 1.0f)
+    void ShowSkin(int slot, const RGBA& colour, int mode = 3, float alpha = 1.0f)
     {
         Object2D& skin = demo.skins[slot];
         skin.SetColour(colour.r, colour.g, colour.b);
@@ -39,7 +39,7 @@ protected:
         demo.skinEnabled[slot] = 1;
     }
     // The layer's surface holds the colour, as if its scene had drawn it.
-    static void FillLayer(Object2D& layer, const Colour& colour)
+    static void FillLayer(Object2D& layer, const RGBA& colour)
     {
         layer.SetSceneName("scene");
         layer.SetCameraName("camera");

@@ -9,8 +9,8 @@
 #include <cstring>
 
 namespace {
-using layers::Colour;
-using layers::Near;
+using gltest::RGBA;
+using gltest::Near;
 
 constexpr int kWidth = 64;
 constexpr int kHeight = 128;  // not square, so that width and height cannot be swapped unseen
@@ -25,7 +25,7 @@ protected:
     }
 
     // One frame of the layer in which the "scene" is a clear to the colour.
-    void CaptureFrame(const Colour& colour)
+    void CaptureFrame(const RGBA& colour)
     {
         target.BeginCapture();
         ASSERT_TRUE(target.IsCapturing());
@@ -41,7 +41,7 @@ protected:
         target.Capture();
         target.EndCapture();
     }
-    layers::Pixel Captured(int x, int y) { return TexturePixel(target.Texture(), kWidth, x, y); }
+    gltest::Pixel Captured(int x, int y) { return TexturePixel(target.Texture(), kWidth, x, y); }
 
     RenderTarget target;
 };
@@ -69,16 +69,16 @@ TEST_F(Target, ScriptBlendValuesMapToFactorIndicesModEightAndModSeven)
 
 TEST_F(Target, DrawToScreenUsesTheDrawFactorsAndStrength)
 {
-    const Colour layer{0.6f, 0.3f, 0.9f, 0.5f};
-    const Colour background{0.2f, 0.5f, 0.7f};
+    const RGBA layer{0.6f, 0.3f, 0.9f, 0.5f};
+    const RGBA background{0.2f, 0.5f, 0.7f};
     const float strength = 0.8f;
     const float sourceAlpha = layer.a * strength;
     struct Case {
         int blenda, blendb;
-        Colour expected;
+        RGBA expected;
     } cases[] = {
         // defaults 4, 1: (GL_SRC_ALPHA, GL_ONE)
-        {4, 1, layers::Clamped({layer.r * sourceAlpha + background.r, layer.g * sourceAlpha + background.g,
+        {4, 1, gltest::Clamp({layer.r * sourceAlpha + background.r, layer.g * sourceAlpha + background.g,
                                 layer.b * sourceAlpha + background.b})},
         // 13, 7: (GL_ONE_MINUS_SRC_ALPHA, GL_ZERO)
         {13, 7, {layer.r * (1 - sourceAlpha), layer.g * (1 - sourceAlpha), layer.b * (1 - sourceAlpha)}},
@@ -87,7 +87,7 @@ TEST_F(Target, DrawToScreenUsesTheDrawFactorsAndStrength)
         target.SetBlend(c.blenda, c.blendb, 4, 4);
         target.SetAlphas(1.0f, strength);  // blur 1 with (src alpha, src alpha) leaves the screen as it is
         CaptureFrame(layer);
-        ClearScreen(background);
+        Clear(background);
         target.DrawToScreen();
         EXPECT_TRUE(Near(ReadPixel(400, 300), c.expected, 3)) << c.blenda << ", " << c.blendb;
     }
@@ -95,13 +95,13 @@ TEST_F(Target, DrawToScreenUsesTheDrawFactorsAndStrength)
 
 TEST_F(Target, DarkeningQuadKeepsBlurTimesThePreviousImageOverTheWholeSurface)
 {
-    const Colour scene{0.8f, 0.6f, 0.4f, 1.0f};
+    const RGBA scene{0.8f, 0.6f, 0.4f, 1.0f};
     target.SetScreenRect(0, 100, 800, 400);  // the band: the surface is darkened all the same
     for (float blur : {0.0f, 0.14f, 0.5f}) {
         target.SetAlphas(blur, 0.6f);
         CaptureFrame(scene);
         CaptureEmptyFrame();
-        const Colour expected{scene.r * blur, scene.g * blur, scene.b * blur};
+        const RGBA expected{scene.r * blur, scene.g * blur, scene.b * blur};
         for (auto [x, y] : {std::pair{0, 0}, std::pair{kWidth / 2, kHeight / 2}, std::pair{kWidth - 1, kHeight - 1}})
             EXPECT_TRUE(Near(Captured(x, y), expected)) << "blur " << blur << " at " << x << ", " << y;
     }
@@ -112,7 +112,7 @@ TEST_F(Target, DarkeningOnTheScreenCoversTheScreenRectangleOnly)
     target.SetScreenRect(0, 100, 800, 400);
     target.SetAlphas(0.5f, 0.0f);  // strength 0: only the darkening shows
     CaptureFrame({0, 0, 0, 1});
-    ClearScreen({1, 1, 1});
+    Clear({1, 1, 1});
     target.DrawToScreen();
     EXPECT_TRUE(Near(ReadPixel(400, 300), {0.5f, 0.5f, 0.5f}));
     EXPECT_TRUE(Near(ReadPixel(400, 50), {1, 1, 1})) << "below the band";
@@ -121,8 +121,8 @@ TEST_F(Target, DarkeningOnTheScreenCoversTheScreenRectangleOnly)
 
 TEST_F(Target, WithTwelveRadialPassesOnlyTheFirstFourAddLight)
 {
-    const Colour previous{0.6f, 0.4f, 0.2f, 1.0f};
-    const Colour scene{0.1f, 0.2f, 0.3f, 1.0f};
+    const RGBA previous{0.6f, 0.4f, 0.2f, 1.0f};
+    const RGBA scene{0.1f, 0.2f, 0.3f, 1.0f};
     auto radialFrame = [&](int passes) {
         target.SetAlphas(1.0f, 0.6f);
         target.SetRadialOn(false);
@@ -134,7 +134,7 @@ TEST_F(Target, WithTwelveRadialPassesOnlyTheFirstFourAddLight)
     };
     // Each pass: (0.5 x previous) x itself + what is there x (1 - pass alpha).
     auto expected = [&](int passes) {
-        Colour colour = scene;
+        RGBA colour = scene;
         float alpha = 0.3f;
         for (int pass = 0; pass < passes && alpha > 0.001f; ++pass, alpha -= 0.075f) {
             colour.r = 0.25f * previous.r * previous.r + colour.r * (1 - alpha);
@@ -247,7 +247,7 @@ TEST_F(Target, ALayerTakesPartOnlyWithASceneAndACameraName)
     for (const Case& c : cases) {
         layer.SetSceneName(c.scene);
         layer.SetCameraName(c.camera);
-        ClearScreen({0, 0, 0});
+        Clear({0, 0, 0});
         const bool begun = layer.Begin();
         GLint framebuffer = 0;
         glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
@@ -258,7 +258,7 @@ TEST_F(Target, ALayerTakesPartOnlyWithASceneAndACameraName)
         EXPECT_EQ(ReadPixel(400, 300).r > 128, c.takesPart) << "drawn: " << c.scene << "/" << c.camera;
     }
     layer.ToggleLayer();  // switched off: neither rendered nor drawn
-    ClearScreen({0, 0, 0});
+    Clear({0, 0, 0});
     EXPECT_FALSE(layer.Begin());
     layer.Draw();
     EXPECT_EQ(ReadPixel(400, 300).r, 0);
@@ -270,7 +270,7 @@ TEST_F(Target, UnusableSizesSwitchTheLayerOffWithAMessage)
         int width, height;
     } sizes[] = {{0, 64}, {64, -5}, {5000, 64}};
     for (const auto& size : sizes) {
-        layers::Messages messages;
+        gltest::Messages messages;
         Object2D layer;
         EXPECT_FALSE(layer.SetUpLayer(7, size.width, size.height, 800, 600, 4, 1, 4, 4, 0.1f, 0.6f));
         ASSERT_EQ(messages.all().size(), 1u);
@@ -290,7 +290,7 @@ TEST_F(Target, UnusableSizesSwitchTheLayerOffWithAMessage)
 TEST_F(Target, WithoutFramebufferObjectsLayersAreSwitchedOffWithOneMessage)
 {
     gl2d::SetFramebuffersDisabled(true);
-    layers::Messages messages;
+    gltest::Messages messages;
     Object2D first, second;
     EXPECT_FALSE(first.SetUpLayer(0, 64, 64, 800, 600, 4, 1, 4, 4, 0.1f, 0.6f));
     EXPECT_FALSE(second.SetUpLayer(1, 64, 64, 800, 600, 4, 1, 4, 4, 0.1f, 0.6f));

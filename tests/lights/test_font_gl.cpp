@@ -237,3 +237,31 @@ TEST_F(FontGL, GeneratedFontPrintsUprightGlyphsOnOneBaseline)
     EXPECT_GT(highest(capital), 10);
     EXPECT_EQ(highest(space), -1);
 }
+
+TEST_F(FontGL, GeneratedFontShowsGapsBetweenTheOverlaysWords)
+{
+    const std::string command = std::string(VEK_TEST_BIN_DIR) + "/vekcontent . >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    Font font("font.bin", DecodeDataFile);
+    ASSERT_TRUE(font.usable());
+    OverlayStats stats;
+    stats.fpsShown = 42;
+    drawStatistics(font, stats);
+    DumpFrame("overlay_generated");
+    // The first two lines, character by character: a visible glyph has lit pixels in the
+    // 10 units of its advance, a word gap (the captions' apostrophe) none.
+    const struct {
+        const char* text;
+        int y;
+    } lines[] = {{"vek'3D'Engine'v.0.018'Alpha", 1}, {"Frames'per'second'42", 16}};
+    for (const auto& line : lines)
+        for (int i = 0; line.text[i]; ++i) {
+            const auto rows = LitRows(kOverlayX + Font::kAdvance * i, line.y);
+            int lit = 0;
+            for (int count : rows) lit += count;
+            if (line.text[i] == '\'')
+                EXPECT_EQ(lit, 0) << line.text << ", character " << i;
+            else
+                EXPECT_GT(lit, 0) << line.text << ", character " << i;
+        }
+}

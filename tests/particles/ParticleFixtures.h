@@ -2,7 +2,7 @@
 // made in the test.
 #pragma once
 
-#include "LayerFixtures.h"
+#include "GLTestSupport.h"
 #include "TempDir.h"
 #include "VEK_K2DPack.h"
 
@@ -32,7 +32,7 @@ inline std::string WriteParticleFile(const TempDir& dir, const std::string& name
     std::vector<std::string> inputs;
     for (std::size_t i = 0; i < colours.size(); ++i) {
         const std::string jpeg = (dir / (name + "-" + std::to_string(i) + ".jpg")).string();
-        layers::WriteSolidJpeg(jpeg, side, colours[i]);
+        gltest::WriteSolidJpeg(jpeg, side, colours[i]);
         inputs.push_back(jpeg);
     }
     const std::string path = (dir / name).string();

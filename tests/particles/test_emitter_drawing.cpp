@@ -14,11 +14,11 @@
 #include <vector>
 
 namespace {
-using layers::Colour;
-using layers::Pixel;
+using gltest::RGBA;
+using gltest::Pixel;
 
 constexpr int kWidth = 800, kHeight = 600;
-const Colour kBackground{0.2f, 0.3f, 0.1f, 1};
+const RGBA kBackground{0.2f, 0.3f, 0.1f, 1};
 
 // A camera of the test: where it stands, what it looks at and its roll.
 struct View {
@@ -27,15 +27,19 @@ struct View {
     float roll;  // degrees about the viewing axis
 };
 
-class EmitterDrawing : public layers::GLTest {
+class EmitterDrawing : public gltest::WindowTest {
+public:
+    static void SetUpTestSuite() { OpenWindow("particle tests", kWidth, kHeight); }
+    static void TearDownTestSuite() { CloseWindow(); }
+
 protected:
     void SetUp() override
     {
-        layers::GLTest::SetUp();
+        gltest::WindowTest::SetUp();
         glMatrixMode(GL_PROJECTION);
         glFrustum(-1, 1, -0.75, 0.75, 1, 100);  // 400 pixels per unit at distance 1
         glMatrixMode(GL_MODELVIEW);
-        ClearScreen(kBackground);
+        Clear(kBackground);
     }
 
     // Looks from the eye at target; the view's y axis is world y unless looking along it.
@@ -78,9 +82,9 @@ protected:
     }
 
     // The particle's colour over the background: texel x colour, weighted by life.
-    static Colour Expected(const Pixel& texel, const Particle& p)
+    static RGBA Expected(const Pixel& texel, const Particle& p)
     {
-        return layers::Clamped({kBackground.r + texel.r / 255.0f * p.r * p.life,
+        return gltest::Clamp({kBackground.r + texel.r / 255.0f * p.r * p.life,
                                 kBackground.g + texel.g / 255.0f * p.g * p.life,
                                 kBackground.b + texel.b / 255.0f * p.b * p.life, 1});
     }
@@ -127,21 +131,21 @@ TEST_F(EmitterDrawing, ParticleIsAnAdditiveSquareFacingTheCameraFromAnyView)
     };
     for (const View& view : views) {
         SCOPED_TRACE(view.what);
-        ClearScreen(kBackground);
+        Clear(kBackground);
         LoadView(view, 1.0f, 0.0f, 1.0f);  // looks past the particle, so it is off centre
         float px, py, half;
         Project(p, px, py, half);
         emitter.Draw();
         DumpFrame(std::string("particle_view_") + view.what);
         ASSERT_GT(half, 10.0f);
-        const Colour inside = Expected(texel, p);
+        const RGBA inside = Expected(texel, p);
         // The square's edges run along the window's rows and columns whatever the view.
         const int cx = int(px), cy = int(py);
         for (const auto& [dx, dy] : {std::pair{0.0f, 0.0f}, {half - 2, 0}, {-(half - 2), 0}, {0, half - 2},
                                      {0, -(half - 2)}, {half - 2, half - 2}, {-(half - 2), -(half - 2)}})
-            EXPECT_TRUE(layers::Near(ReadPixel(cx + int(dx), cy + int(dy)), inside, 3)) << dx << ", " << dy;
+            EXPECT_TRUE(gltest::Near(ReadPixel(cx + int(dx), cy + int(dy)), inside, 3)) << dx << ", " << dy;
         for (const auto& [dx, dy] : {std::pair{half + 2, 0.0f}, {-(half + 2), 0}, {0, half + 2}, {0, -(half + 2)}})
-            EXPECT_TRUE(layers::Near(ReadPixel(cx + int(dx), cy + int(dy)), kBackground, 1)) << dx << ", " << dy;
+            EXPECT_TRUE(gltest::Near(ReadPixel(cx + int(dx), cy + int(dy)), kBackground, 1)) << dx << ", " << dy;
     }
 }
 
@@ -152,9 +156,9 @@ TEST_F(EmitterDrawing, RaysWithOneAliveParticleDrawTheSameSquare)
     LoadView({"front", 0.5f, -0.25f, 6.0f, 0}, 0.5f, -0.25f, 1.0f);
     emitter.Draw();
     const std::vector<unsigned char> squares = Frame();
-    EXPECT_FALSE(layers::Near(ReadPixel(kWidth / 2, kHeight / 2), kBackground, 4));
+    EXPECT_FALSE(gltest::Near(ReadPixel(kWidth / 2, kHeight / 2), kBackground, 4));
 
-    ClearScreen(kBackground);
+    Clear(kBackground);
     emitter.SetRays(true);
     emitter.Draw();
     EXPECT_TRUE(Frame() == squares);
@@ -172,16 +176,16 @@ TEST_F(EmitterDrawing, RaysJoinConsecutiveParticlesIntoOneStrip)
     LoadView({"front", 0, 0, 5, 0}, 0, 0, 0);
     const Pixel between = ReadPixel(kWidth / 2, kHeight / 2);
     emitter.Draw();
-    EXPECT_TRUE(layers::Near(ReadPixel(kWidth / 2, kHeight / 2), kBackground, 1));  // separate squares
-    ClearScreen(kBackground);
+    EXPECT_TRUE(gltest::Near(ReadPixel(kWidth / 2, kHeight / 2), kBackground, 1));  // separate squares
+    Clear(kBackground);
     emitter.SetRays(true);
     emitter.Draw();
-    EXPECT_FALSE(layers::Near(ReadPixel(kWidth / 2, kHeight / 2), {between.r / 255.0f, between.g / 255.0f, between.b / 255.0f}, 4));
+    EXPECT_FALSE(gltest::Near(ReadPixel(kWidth / 2, kHeight / 2), {between.r / 255.0f, between.g / 255.0f, between.b / 255.0f}, 4));
 }
 
 TEST_F(EmitterDrawing, FileWithThreeImagesDrawsOnlyTheFirst)
 {
-    layers::Messages messages;
+    gltest::Messages messages;
     ParticleEmitter emitter;
     LoadOne(emitter, {{250, 10, 10}, {10, 250, 10}, {10, 10, 250}});
     EXPECT_EQ(emitter.TextureCount(), 3);
@@ -190,12 +194,12 @@ TEST_F(EmitterDrawing, FileWithThreeImagesDrawsOnlyTheFirst)
     emitter.Draw();
     const Pixel first = TexturePixel(emitter.Texture(0), 16, 8, 8);
     EXPECT_GT(first.r, 200);
-    EXPECT_TRUE(layers::Near(ReadPixel(kWidth / 2, kHeight / 2), Expected(first, emitter.Particles()[0]), 3));
+    EXPECT_TRUE(gltest::Near(ReadPixel(kWidth / 2, kHeight / 2), Expected(first, emitter.Particles()[0]), 3));
 }
 
 TEST_F(EmitterDrawing, FileWithMoreImagesKeepsTheFirstThreeWithOneMessage)
 {
-    layers::Messages messages;
+    gltest::Messages messages;
     ParticleEmitter emitter;
     LoadOne(emitter, {{250, 10, 10}, {10, 250, 10}, {10, 10, 250}, {250, 250, 10}});
     EXPECT_EQ(emitter.TextureCount(), 3);
@@ -217,12 +221,12 @@ TEST_F(EmitterDrawing, StoppedPoolIsStillDrawn)
     const Particle& p = emitter.Particles()[0];
     EXPECT_EQ(p.life, before.life);
     EXPECT_EQ(p.size, before.size);
-    EXPECT_TRUE(layers::Near(ReadPixel(kWidth / 2, kHeight / 2), Expected(TexturePixel(emitter.Texture(0), 16, 8, 8), p), 3));
+    EXPECT_TRUE(gltest::Near(ReadPixel(kWidth / 2, kHeight / 2), Expected(TexturePixel(emitter.Texture(0), 16, 8, 8), p), 3));
 }
 
 TEST_F(EmitterDrawing, MissingFileDrawsNothingAndReportsOnce)
 {
-    layers::Messages messages;
+    gltest::Messages messages;
     ParticleEmitter emitter;
     EXPECT_FALSE(emitter.Load((dir / "missing.k2d").c_str(), 50, 0, Vector3()));
     LoadView({"front", 0, 0, 5, 0}, 0, 0, 0);
@@ -235,7 +239,7 @@ TEST_F(EmitterDrawing, MissingFileDrawsNothingAndReportsOnce)
     EXPECT_EQ(emitter.Particles(), nullptr);
     EXPECT_EQ(emitter.TextureCount(), 0);
     const std::vector<unsigned char> frame = Frame();
-    ClearScreen(kBackground);
+    Clear(kBackground);
     EXPECT_TRUE(Frame() == frame);
 }
 
@@ -265,8 +269,8 @@ TEST_F(EmitterDrawing, LeavesTheStateTheMeshDrawingGoesOnWith)
 
 TEST_F(EmitterDrawing, ScriptImportPacksTheTextureFilesBeforeLoading)
 {
-    layers::WriteSolidJpeg(dir / "a.jpg", 16, {255, 0, 0});
-    layers::WriteSolidJpeg(dir / "b.jpg", 16, {0, 255, 0});
+    gltest::WriteSolidJpeg(dir / "a.jpg", 16, {255, 0, 0});
+    gltest::WriteSolidJpeg(dir / "b.jpg", 16, {0, 255, 0});
     const std::string out = (dir / "packed.k2d").string();
     const std::string xml = "<particle maxparts=\"4\" filename=\"" + out + "\"><texture import=\"1\"><texturefile file=\"" +
                             (dir / "a.jpg").string() + "\"/><texturefile file=\"" + (dir / "b.jpg").string() +

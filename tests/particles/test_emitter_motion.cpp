@@ -285,7 +285,7 @@ TEST_F(EmitterMotion, LoadingAgainReplacesThePool)
 
 TEST_F(EmitterMotion, MissingFileReportsOnceAndLeavesNoPool)
 {
-    layers::Messages messages;
+    gltest::Messages messages;
     ParticleEmitter emitter;
     EXPECT_FALSE(emitter.Load((dir / "missing.k2d").c_str(), 100, 0, Vector3()));
     ASSERT_EQ(messages.all().size(), 1u);

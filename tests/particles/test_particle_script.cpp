@@ -112,7 +112,7 @@ TEST(ParticleScript, ConfiguredEmitterStartsWithTheElementsSetUps)
 
 TEST(ParticleScript, WithoutAFileNameTheEmitterIsNotStarted)
 {
-    layers::Messages messages;
+    gltest::Messages messages;
     WithElement(R"(<particle maxparts="10" tracex="1" tracey="1" mode="1"/>)", [](const TiXmlElement& e) {
         ParticleEmitter emitter;
         EXPECT_FALSE(ConfigureEmitter(emitter, ReadParticleSettings(e), Vector3()));

@@ -1,68 +1,24 @@
 #include "RenderFixtures.h"
 
-#include "../common/PngWriter.h"
 #include "VEK_RenderState.h"
 #include "VEK_SceneDraw.h"
-#include "vekPlatform.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 
 namespace render {
-namespace {
-int ToByte(float value) { return int(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f)); }
-}  // namespace
 
-RGBA operator*(const RGBA& x, const RGBA& y) { return {x.r * y.r, x.g * y.g, x.b * y.b, x.a * y.a}; }
-RGBA operator+(const RGBA& x, const RGBA& y) { return {x.r + y.r, x.g + y.g, x.b + y.b, x.a + y.a}; }
-RGBA operator*(const RGBA& x, float s) { return {x.r * s, x.g * s, x.b * s, x.a * s}; }
-RGBA Clamp(const RGBA& x)
-{
-    return {std::clamp(x.r, 0.0f, 1.0f), std::clamp(x.g, 0.0f, 1.0f), std::clamp(x.b, 0.0f, 1.0f),
-            std::clamp(x.a, 0.0f, 1.0f)};
-}
-RGBA Bytes(int r, int g, int b, int a) { return {r / 255.0f, g / 255.0f, b / 255.0f, a / 255.0f}; }
 RGBA FromColour(const Colour& c) { return {c[0], c[1], c[2], c[3]}; }
-
-::testing::AssertionResult Near(const Pixel& pixel, const RGBA& expected, int tolerance)
-{
-    const int r = ToByte(expected.r), g = ToByte(expected.g), b = ToByte(expected.b);
-    if (std::abs(pixel.r - r) <= tolerance && std::abs(pixel.g - g) <= tolerance && std::abs(pixel.b - b) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "pixel (" << pixel.r << ", " << pixel.g << ", " << pixel.b
-                                         << ") expected (" << r << ", " << g << ", " << b << ") within " << tolerance;
-}
-
-Messages::Messages() { plat::SetMessageHook(Hook, this); }
-Messages::~Messages() { plat::SetMessageHook(nullptr, nullptr); }
-void Messages::Hook(const char* caption, const char* text, void* self)
-{
-    static_cast<Messages*>(self)->messages_.push_back({caption ? caption : "", text ? text : ""});
-}
-int Messages::Count(const std::string& caption, const std::string& text) const
-{
-    return int(std::count_if(messages_.begin(), messages_.end(),
-                             [&](const Message& m) { return m.caption == caption && m.text == text; }));
-}
 
 void RenderTest::SetUpTestSuite()
 {
-    ASSERT_TRUE(plat::Init());
-    ASSERT_EQ(plat::OpenWindow("renderer tests", kWidth, kHeight, 32, false), plat::WindowResult::ok);
+    OpenWindow("renderer tests", kWidth, kHeight);
     InstallRendererHooks();
-}
-
-void RenderTest::TearDownTestSuite()
-{
-    plat::CloseWindow();
-    plat::Quit();
 }
 
 void RenderTest::SetUp()
 {
-    ASSERT_TRUE(plat::HasWindow());
+    gltest::WindowTest::SetUp();
     rgl::SetMultitextureDisabled(false);
     // The engine's default state after a scene is loaded.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -83,18 +39,12 @@ void RenderTest::SetUp()
         glDisable(GL_TEXTURE_2D);
     }
     glEnable(GL_TEXTURE_2D);
-    for (GLenum state : {GL_BLEND, GL_LIGHTING, GL_COLOR_MATERIAL, GL_FOG, GL_ALPHA_TEST, GL_LIGHT0, GL_LIGHT1})
-        glDisable(state);
-    glBlendFunc(GL_ONE, GL_ZERO);
-    glDepthMask(GL_TRUE);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_LIGHT1);
     glColor4f(1, 1, 1, 1);
-    glViewport(0, 0, kWidth, kHeight);
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     glOrtho(-1, 1, -1, 1, -10, 10);
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glClearDepth(1.0);
     Clear(background);
 }
 
@@ -102,20 +52,6 @@ void RenderTest::TearDown()
 {
     rgl::SetMultitextureDisabled(false);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-void RenderTest::Clear(const RGBA& colour)
-{
-    glClearColor(colour.r, colour.g, colour.b, colour.a);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-}
-
-Pixel RenderTest::ReadPixel(int x, int y)
-{
-    unsigned char rgba[4] = {};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    return {rgba[0], rgba[1], rgba[2], rgba[3]};
 }
 
 void RenderTest::UseLight(const RGBA& ambient, const RGBA& diffuse)
@@ -134,20 +70,6 @@ void RenderTest::UseLight(const RGBA& ambient, const RGBA& diffuse)
     glLightfv(GL_LIGHT0, GL_SPECULAR, none);
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHTING);
-}
-
-void RenderTest::DumpFrame(const std::string& name)
-{
-    const char* folder = std::getenv("VEK_DUMP_FRAMES");
-    if (!folder || !*folder) return;
-    std::vector<unsigned char> rgb(std::size_t(kWidth) * kHeight * 3), flipped(rgb.size());
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    const std::size_t row = std::size_t(kWidth) * 3;
-    for (int y = 0; y < kHeight; ++y)
-        std::copy_n(&rgb[std::size_t(kHeight - 1 - y) * row], row, &flipped[std::size_t(y) * row]);
-    std::filesystem::create_directories(folder);
-    fixtures::WritePng((std::filesystem::path(folder) / (name + ".png")).string(), flipped.data(), kWidth, kHeight);
 }
 
 std::unique_ptr<Material> MakeMaterial(const std::string& name, const RGBA& ambient, const RGBA& diffuse,

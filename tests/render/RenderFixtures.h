@@ -1,13 +1,13 @@
-// What the renderer tests share: an off-screen 800 x 600 window with the engine's default
-// GL state, records built in code (quads, materials with solid textures), pixel reads, and
-// colour arithmetic for the expected values of the fixed-function equations.
+// What the renderer tests add to the shared GL test support: an off-screen 800 x 600
+// window with the engine's default GL state, records built in code (quads, materials with
+// solid textures) and a directional light.
 #pragma once
 
+#include "GLTestSupport.h"
 #include "TempDir.h"
 #include "VEK_SceneRecords.h"
 
 #include <GL/gl.h>
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -15,50 +15,22 @@
 
 namespace render {
 
+using gltest::Bytes;
+using gltest::Clamp;
+using gltest::Messages;
+using gltest::Near;
+using gltest::Pixel;
+using gltest::RGBA;
+
 inline constexpr int kWidth = 800;
 inline constexpr int kHeight = 600;
 
-// RGBA, channels 0 .. 1.
-struct RGBA {
-    float r = 0, g = 0, b = 0, a = 1;
-};
-RGBA operator*(const RGBA& x, const RGBA& y);
-RGBA operator+(const RGBA& x, const RGBA& y);
-RGBA operator*(const RGBA& x, float s);
-RGBA Clamp(const RGBA& x);
-// A colour as a texture of 8-bit channels stores it.
-RGBA Bytes(int r, int g, int b, int a = 255);
 RGBA FromColour(const Colour& c);
 
-// Channels of a framebuffer pixel, 0 .. 255.
-struct Pixel {
-    int r = 0, g = 0, b = 0, a = 0;
-};
-// Within tolerance 8-bit steps in red, green and blue.
-::testing::AssertionResult Near(const Pixel& pixel, const RGBA& expected, int tolerance = 2);
-
-// Messages shown while it lives.
-class Messages {
-public:
-    Messages();
-    ~Messages();
-    Messages(const Messages&) = delete;
-    Messages& operator=(const Messages&) = delete;
-    struct Message {
-        std::string caption, text;
-    };
-    const std::vector<Message>& all() const { return messages_; }
-    int Count(const std::string& caption, const std::string& text) const;
-
-private:
-    static void Hook(const char* caption, const char* text, void* self);
-    std::vector<Message> messages_;
-};
-
-class RenderTest : public ::testing::Test {
+class RenderTest : public gltest::WindowTest {
 public:
     static void SetUpTestSuite();
-    static void TearDownTestSuite();
+    static void TearDownTestSuite() { CloseWindow(); }
 
 protected:
     // Engine default state, identity matrices, an orthographic view of (-1, -1)..(1, 1)
@@ -66,13 +38,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    static void Clear(const RGBA& colour);
-    static Pixel ReadPixel(int x, int y);
     static Pixel Centre() { return ReadPixel(kWidth / 2, kHeight / 2); }
     // One directional light along +z (ambient, diffuse, no specular), no global ambient.
     static void UseLight(const RGBA& ambient, const RGBA& diffuse);
-    // Writes the frame as <name>.png into $VEK_DUMP_FRAMES when that is set.
-    static void DumpFrame(const std::string& name);
 
     RGBA background{0.2f, 0.3f, 0.4f, 1.0f};
 };
