@@ -210,12 +210,16 @@ void SceneInfo(AseText& ase, const char* maxFile, V3 ambient)
 }
 
 namespace {
+// The engine takes a material colour channel c of the file as 1 - c, so each colour is
+// written that way round.
+std::string EngineColour(V3 wanted) { return Point(V3{1, 1, 1} - wanted); }
+
 void SurfaceLines(AseText& ase, int depth, const Surface& surface, bool withSelfIllumination)
 {
     const V3 d = surface.diffuse;
-    ase.line(depth, "*MATERIAL_AMBIENT %s", Point(d * 0.3).c_str());
-    ase.line(depth, "*MATERIAL_DIFFUSE %s", Point(d).c_str());
-    ase.line(depth, "*MATERIAL_SPECULAR 0.9000\t0.9000\t0.9000");
+    ase.line(depth, "*MATERIAL_AMBIENT %s", EngineColour(d * 0.3).c_str());
+    ase.line(depth, "*MATERIAL_DIFFUSE %s", EngineColour(d).c_str());
+    ase.line(depth, "*MATERIAL_SPECULAR %s", EngineColour({0.5, 0.5, 0.5}).c_str());
     ase.line(depth, "*MATERIAL_SHINE 0.2500");
     ase.line(depth, "*MATERIAL_SHINESTRENGTH 0.0500");
     ase.line(depth, "*MATERIAL_TRANSPARENCY %.4f", surface.transparency);
