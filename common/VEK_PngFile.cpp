@@ -12,7 +12,8 @@ struct FileCloser {
 };
 }  // namespace
 
-bool WriteBottomUpPng(const std::string& path, const unsigned char* rgb, int width, int height, std::string& error)
+bool WriteBottomUpPng(const std::string& path, const unsigned char* rgb, int width, int height, std::string& error,
+                      bool fast)
 {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
     if (!file) return error = "cannot write " + path, false;
@@ -33,6 +34,10 @@ bool WriteBottomUpPng(const std::string& path, const unsigned char* rgb, int wid
         return error = "failed writing " + path, false;
     }
     png_init_io(png, file.get());
+    if (fast) {
+        png_set_compression_level(png, 1);
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    }
     png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
