@@ -36,14 +36,20 @@ VEKPLAT_API void SetMessageHook(MessageHook hook, void* user);
 
 // ---- clock --------------------------------------------------------------------------
 // One clock source for player and engine. Under the virtual clock time only moves when
-// AdvanceClock or Sleep is called, so a run is repeatable frame for frame.
+// AdvanceClock or Sleep is called, so a run is repeatable frame for frame. Either clock
+// can be held still (a paused show) and moved ahead at once.
 VEKPLAT_API uint32_t TickCount();            // milliseconds (GetTickCount / timeGetTime)
 VEKPLAT_API int64_t PerfCounter();           // high-resolution counter
 VEKPLAT_API int64_t PerfFrequency();         // its counts per second
 VEKPLAT_API void Sleep(uint32_t ms);         // waits; under the virtual clock advances it
 VEKPLAT_API void UseVirtualClock(bool on);   // switching on starts the virtual clock at 0
 VEKPLAT_API bool IsVirtualClock();
+// Moves the clock ahead; the real clock too, as if the process had stood still that long.
 VEKPLAT_API void AdvanceClock(uint64_t microseconds);
+// While held, time stands still (Sleep included) and only AdvanceClock moves it; when
+// the hold ends the real clock goes on from where it stood.
+VEKPLAT_API void HoldClock(bool hold);
+VEKPLAT_API bool IsClockHeld();
 
 // ---- window and GL context ----------------------------------------------------------
 enum class WindowResult {
