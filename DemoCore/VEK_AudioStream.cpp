@@ -47,14 +47,30 @@ int AudioStream::LiveCount() { return liveStreams.load(); }
 
 void AudioStream::Play()
 {
-    if (output_ == Output::device) plat::PauseAudio(false);
-    if (output_ == Output::clock && !playing_) anchorCounter_ = plat::PerfCounter();
+    if (output_ == Output::device && !following_) plat::PauseAudio(false);
+    if (FollowsClock() && !playing_) anchorCounter_ = plat::PerfCounter();
     playing_ = true;
+}
+
+void AudioStream::FollowClock(bool follow)
+{
+    if (output_ == Output::clock || follow == following_) return;
+    if (follow) {
+        anchorFrame_ = PositionFrames();
+        anchorCounter_ = plat::PerfCounter();
+        following_ = true;
+        if (output_ == Output::device) plat::PauseAudio(true);
+        return;
+    }
+    const uint64_t reached = ClockFrames();
+    following_ = false;
+    if (reached != PositionFrames()) SeekDecoded(reached);
+    if (output_ == Output::device && playing_) plat::PauseAudio(false);
 }
 
 uint64_t AudioStream::PositionFrames() const
 {
-    if (output_ == Output::clock) return ClockFrames();
+    if (FollowsClock()) return ClockFrames();
     const uint64_t played = playedFrames_.load(std::memory_order_acquire);
     return played >= musicEndsAt_.load(std::memory_order_acquire) ? frames_ : played;
 }
@@ -73,11 +89,16 @@ uint64_t AudioStream::ClockFrames() const
 void AudioStream::SetPositionBytes(uint64_t bytes)
 {
     const uint64_t frame = std::min(bytes / BytesPerFrame(), frames_);
-    if (output_ == Output::clock) {
+    if (FollowsClock()) {
         anchorFrame_ = frame;
         anchorCounter_ = plat::PerfCounter();
         return;
     }
+    SeekDecoded(frame);
+}
+
+void AudioStream::SeekDecoded(uint64_t frame)
+{
     PauseDecoder();
     decoder_.Seek(frame);
     if (decoder_.GaveOut()) NoteWhereTheMusicEnds();

@@ -39,6 +39,13 @@ public:
 
     void Play();   // starts, or goes on after the end once the position was moved back
 
+    // While the stream follows the clock it is silent and its position moves with the
+    // platform clock from where it stood, as the clock output's does: a paused show
+    // (the clock held), a show stepped or moved without being heard. When it stops
+    // following, the sound goes on from the position reached.
+    void FollowClock(bool follow);
+    bool FollowsClock() const { return output_ == Output::clock || following_; }
+
     uint32_t LengthBytes() const { return static_cast<uint32_t>(frames_ * BytesPerFrame()); }
     uint32_t PositionBytes() const { return static_cast<uint32_t>(PositionFrames() * BytesPerFrame()); }
     // Moves to a byte position, rounded down to a whole frame and kept within the length.
@@ -69,6 +76,7 @@ private:
     uint64_t PositionFrames() const;
     uint64_t ClockFrames() const;
 
+    void SeekDecoded(uint64_t frame);
     void StartDecoding();
     void StopDecoding();
     void DecodeLoop();
@@ -97,7 +105,9 @@ private:
     std::atomic<uint64_t> musicEndsAt_{0};    // frames_, or where the data gave out
     std::string damage_;                      // guarded by mutex_
 
-    // The clock output's position: anchorFrame_ at counter anchorCounter_.
+    // The clock output's position, and any output's while following the clock:
+    // anchorFrame_ at counter anchorCounter_.
+    bool following_ = false;
     bool playing_ = false;
     uint64_t anchorFrame_ = 0;
     int64_t anchorCounter_ = 0;

@@ -43,6 +43,7 @@ bool SoundSystem::Open(const char* path, unsigned fileOffset)
         std::fprintf(stderr, kNoOutputLine, plat::AudioError().c_str(), path);
     lengthBytes = stream->LengthBytes();
     lengthSeconds = static_cast<float>(stream->BytesToSeconds(lengthBytes));
+    stream->FollowClock(followClock_);
     stream->Play();
     return true;
 }
@@ -98,6 +99,12 @@ void SoundSystem::SeekSeconds(float& t)
         clockOrigin_ = t;
         clockStart_ = plat::PerfCounter();
     }
+}
+
+void SoundSystem::FollowClock(bool follow)
+{
+    followClock_ = follow;
+    if (stream) stream->FollowClock(follow);
 }
 
 double SoundSystem::ClockSeconds() const

@@ -40,6 +40,11 @@ public:
     // the length minus 2 s it becomes the length minus 2 s (never below 0), below 0.01 s
     // it becomes 0.2 s.
     void SeekSeconds(float& t);
+    // While on, the music is silent and its position follows the platform clock (the
+    // demo clock without music always does): a paused, stepped or fast-run show. When
+    // switched off the music is heard again from the position reached. Music opened
+    // meanwhile follows too.
+    void FollowClock(bool follow);
 
     float lengthSeconds = 0.0f;
     bool loop = false;
@@ -56,6 +61,7 @@ private:
     bool clockRunning_ = false;
     int64_t clockStart_ = 0;
     double clockOrigin_ = 0.0;
+    bool followClock_ = false;
     bool hasReported_ = false;
     std::string reportedPath_;   // the music file last reported as unplayable
     std::string musicPath_;           // the music playing
