@@ -83,7 +83,6 @@ void DemoEngine::Initialise(float /*width*/, float /*height*/, int /*colourBits*
     vekParseXMLScript(kProjectFile);
     Read2DObjects(kProjectFile);
     vekPreCacheAll();
-    SetUp2DAreas();
     SetUpGlowLayer();
 
     updateRate = 30;
@@ -94,6 +93,7 @@ void DemoEngine::Read2DObjects(const char* path)
 {
     const int count = script2d::Read2DScript(path, Slots2D());
     if (count >= 0) layerCount = count;
+    SetUp2DAreas();   // the reader sets every fader up full screen; the band is the project's
 }
 
 void DemoEngine::SetUp2DAreas()
@@ -148,6 +148,23 @@ void DemoEngine::RenderFrame()
     }
 }
 
+void DemoEngine::AdvanceScenes()
+{
+    if (layersMode) {
+        for (int slot = 0; slot < layerCount; ++slot) {
+            if (!layers[slot].TakesPart()) continue;
+            SelectLayerScene(layers[slot]);
+            vekUpdate();
+        }
+        return;
+    }
+    if (glowOn && GlowLayer().TakesPart()) {
+        SelectLayerScene(GlowLayer());
+        vekUpdate();
+    }
+    vekUpdate();
+}
+
 void DemoEngine::StepEffects()
 {
     for (int slot = 0; slot < kDrawnFlashes; ++slot)
@@ -177,10 +194,15 @@ void DemoEngine::SwitchLayersOff()
     for (int slot = 0; slot < layerCount; ++slot) layers[slot].SwitchCapture(false);
 }
 
-void DemoEngine::RenderLayerScene(Object2D& layer)
+void DemoEngine::SelectLayerScene(Object2D& layer)
 {
     vekEnableScene(layer.SceneName());
     vekSetActiveCamera(layer.CameraName());
+}
+
+void DemoEngine::RenderLayerScene(Object2D& layer)
+{
+    SelectLayerScene(layer);
     vekDefineViewRect(0.0f, 0.0f, float(layer.TargetWidth()), float(layer.TargetHeight()), kViewAspect);
     vekRender();
     vekUpdate();

@@ -7,6 +7,8 @@
 #include "VEK_Events.h"
 #include "VEK_SoundSys.h"
 
+#include <string>
+
 class TiXmlElement;
 
 class DemoEngine {
@@ -23,6 +25,9 @@ public:
     void StartMusic(unsigned fileOffset);
     void LoadEffects(const char* path);
     void RenderFrame();
+    // What RenderFrame does to the 3D scenes (their updates), without drawing anything:
+    // a frame of show time that is run but not shown.
+    void AdvanceScenes();
     void UpdateFrame();
     void RunTimeline(const unsigned char* keys);
     void StepEffects();
@@ -76,6 +81,16 @@ public:
     void SeekToStart();
     // F9: reads the 2D objects and the 3D scenes again and restarts the music and events.
     void ReloadShow();
+    // Takes the show's state back to where a run stands when its music starts: every 2D
+    // object off, the frame composition, switches and names as Initialise leaves them,
+    // every event re-armed and every emitter the events name running again. The music,
+    // the 3D animation and the update rate are left as they are.
+    void RewindShow();
+    // Reads the script again after it changed on disk: the 2D objects, the 3D scenes (with
+    // restartEngine the engine starts anew, so changed scene files are converted and
+    // loaded again) and the events, leaving the music alone. A script that does not parse
+    // changes nothing: the reason goes to the player's script-error log and into `error`.
+    bool ReloadScript(bool restartEngine, std::string& error);
 
 private:
     void ApplyProjectAttributes(const TiXmlElement& section);
@@ -88,6 +103,7 @@ private:
     void DrawLayers();
     void CaptureGlow();
     void DrawGlow();
+    void SelectLayerScene(Object2D& layer);
     void RenderLayerScene(Object2D& layer);
     // Applying the event fired last; false when its target was not found.
     bool Apply3DEvent();

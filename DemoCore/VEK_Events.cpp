@@ -50,3 +50,9 @@ void EventList::Seek(float time)
 }
 
 void EventList::MarkFired() { entries[current].fired = 1; }
+
+void EventList::Rewind()
+{
+    cursor = current = 0;
+    for (int i = 0; i < count; ++i) entries[i].fired = 0;
+}

@@ -53,6 +53,9 @@ public:
     // while events are left to fire).
     void Seek(float time);
     void MarkFired();   // the current event has been applied
+    // Re-arms every event: the cursor back to the first, no event fired (a show run again
+    // from its start).
+    void Rewind();
 
     // The current event (the one fired last; the first record before any has fired).
     int CurrentType() const { return entries[current].type; }
