@@ -1,7 +1,11 @@
-// Offline capture: writes presented frames as PPM pictures, for checking a show frame by
-// frame (with --fixed-fps the same frames come out on every run).
+// PPM pictures of presented frames, for checking a show frame by frame (with --fixed-fps
+// the same frames come out on every run): written as the frames are presented, or as
+// the sink of a recorded show (--capture with --fps).
 #pragma once
 
+#include "VEK_FrameSink.h"
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,3 +22,9 @@ private:
     long every_;
     std::vector<unsigned char> pixels_;   // reused from frame to frame
 };
+
+// Writes rgb (rows bottom first, as OpenGL reads them) as a binary PPM file.
+bool WriteBottomUpPpm(const std::string& path, const unsigned char* rgb, int width, int height);
+
+// A recorded show's every `every`-th frame as folder/frameNNNNNN.ppm (no music).
+std::unique_ptr<FrameSink> OpenPpmFolder(const std::string& folder, long every);

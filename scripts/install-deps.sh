@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libtinyxml-dev libjpeg62-turbo-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri
   libsndfile1-dev libgtest-dev libimgui-dev libfreetype-dev fonts-dejavu-core libpng-dev
+  libavcodec-dev libavformat-dev libswscale-dev libswresample-dev
   libjpeg-turbo-progs lame sox
   xvfb xauth x11-utils xdotool
   clang libclang-rt-14-dev
