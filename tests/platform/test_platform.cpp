@@ -1,5 +1,5 @@
 // The platform library's pieces that need no display: keys, posted messages, message
-// modes, library loading.
+// modes, library loading, the clock.
 #include "vekPlatform.h"
 
 #include <SDL.h>
@@ -116,3 +116,54 @@ TEST(PlatformMessages, OnlyAMinimisedWindowIsInactive)
 }
 
 }  // namespace
+
+namespace {
+// Real time in SDL's counter, past the platform's clock.
+uint64_t RealCounts() { return SDL_GetPerformanceCounter(); }
+
+void WaitRealMilliseconds(uint64_t ms)
+{
+    const uint64_t until = RealCounts() + ms * SDL_GetPerformanceFrequency() / 1000;
+    while (RealCounts() < until) SDL_Delay(1);
+}
+}  // namespace
+
+// A paused show holds the clock: it stands still while real time passes, moves only when
+// moved ahead, and goes on afterwards without the time the hold lasted.
+TEST(PlatformClock, AHeldRealClockStandsStillMovesAheadOnlyWhenToldAndGoesOnWithoutAJump)
+{
+    plat::UseVirtualClock(false);
+    const int64_t frequency = plat::PerfFrequency();
+    plat::HoldClock(true);
+    const int64_t held = plat::PerfCounter();
+    const uint32_t heldTicks = plat::TickCount();
+    WaitRealMilliseconds(30);
+    EXPECT_EQ(plat::PerfCounter(), held);
+    EXPECT_EQ(plat::TickCount(), heldTicks);
+
+    plat::AdvanceClock(500000);
+    EXPECT_EQ(plat::PerfCounter(), held + frequency / 2);
+    EXPECT_EQ(plat::TickCount(), heldTicks + 500);
+
+    const uint64_t before = RealCounts();
+    plat::HoldClock(false);
+    const int64_t resumed = plat::PerfCounter();
+    const uint64_t after = RealCounts();
+    EXPECT_GE(resumed, held + frequency / 2);
+    EXPECT_LE(uint64_t(resumed - (held + frequency / 2)), after - before) << "the 30 ms held do not count";
+    EXPECT_FALSE(plat::IsClockHeld());
+}
+
+TEST(PlatformClock, AHeldVirtualClockIgnoresSleepsButNotAdvances)
+{
+    plat::UseVirtualClock(true);
+    plat::HoldClock(true);
+    plat::Sleep(1000);
+    EXPECT_EQ(plat::TickCount(), 0u);
+    plat::AdvanceClock(2000);
+    EXPECT_EQ(plat::TickCount(), 2u);
+    plat::HoldClock(false);
+    plat::Sleep(1000);
+    EXPECT_EQ(plat::TickCount(), 1002u);
+    plat::UseVirtualClock(false);
+}

@@ -4,6 +4,7 @@
 
 #include "SoundFixtures.h"
 #include "TempDir.h"
+#include "vekPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -117,6 +118,42 @@ TEST(AudioStreamPosition, MovingToABytePositionPlaysFromThatFrame)
     stream->SetPositionBytes(uint64_t(1) << 40);
     EXPECT_EQ(stream->PositionBytes(), stream->LengthBytes()) << "a position beyond the end is the end";
     EXPECT_EQ(stream->Pull(some.data(), 10), 0);
+}
+
+// Following the clock (a paused or stepped show), the stream is silent and its position
+// moves with the clock; afterwards the music goes on from the position reached.
+TEST(AudioStreamPosition, FollowingTheClockMovesThePositionAndTheMusicGoesOnFromThere)
+{
+    TempDir dir;
+    const Tone tone{44100, 2, 3.0};
+    const std::string path = (dir / "tone.wav").string();
+    ASSERT_TRUE(soundtest::WriteTone(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, tone));
+    const std::vector<int16_t> source = soundtest::ToneSamples(tone);
+    plat::UseVirtualClock(true);
+    auto stream = OpenPulled(path);
+    ASSERT_NE(stream, nullptr);
+    stream->Play();
+    std::vector<int16_t> some(2 * 1000);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (stream->PositionBytes() < 1000 * 4 && std::chrono::steady_clock::now() < deadline)
+        if (stream->Pull(some.data(), 1000 - int(stream->PositionBytes() / 4)) == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+
+    stream->FollowClock(true);
+    EXPECT_EQ(stream->PositionBytes(), 1000u * 4) << "it stands where the music was";
+    plat::AdvanceClock(500000);
+    EXPECT_EQ(stream->PositionBytes(), (1000u + 22050u) * 4) << "and moves with the clock";
+    stream->SetPositionBytes(30000 * 4);
+    plat::AdvanceClock(100000);
+    EXPECT_EQ(stream->PositionBytes(), (30000u + 4410u) * 4) << "a move while following is taken from the clock on";
+
+    stream->FollowClock(false);
+    plat::AdvanceClock(1000000);
+    EXPECT_EQ(stream->PositionBytes(), (30000u + 4410u) * 4) << "the pulled music is the clock again";
+    const std::vector<int16_t> rest = PullToEnd(*stream, 1000);
+    ASSERT_EQ(rest.size(), source.size() - size_t(30000 + 4410) * 2);
+    EXPECT_TRUE(std::equal(rest.begin(), rest.end(), source.begin() + (30000 + 4410) * 2));
+    plat::UseVirtualClock(false);
 }
 
 TEST(AudioStreamPosition, SecondsAndBytesConvertInWholeFrames)
