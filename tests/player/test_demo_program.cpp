@@ -45,6 +45,60 @@ TEST(DemoProgram, RefusesBadNumbersAtStart)
     EXPECT_FALSE(std::filesystem::exists(dir / "demosys_XMLScriptError.LOG"));   // the show was never read
 }
 
+// Recording options that cannot work together are refused before anything opens.
+TEST(DemoProgram, RefusesRecordingOptionsThatDoNotFit)
+{
+    TempDir dir;
+    struct Case {
+        const char* arguments;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"--render show.avi", "--render writes .mkv or .mp4 files, not 'show.avi'"},
+        {"--render show.mkv --capture-png png", "--render, --capture-png and --capture write one output at a time"},
+        {"--capture-png png --capture ppm", "--render, --capture-png and --capture write one output at a time"},
+        {"--render show.mkv --fixed-fps 60", "a recorded show runs on its own clock: give --fps, not --fixed-fps"},
+        {"--render show.mkv --loop", "a looping show never ends: give --frames with --loop"},
+        {"--fps 30", "--fps is the frame rate of --render, --capture-png or --capture"},
+        {"--size 640x480", "--size is the picture size of --render"},
+        {"--render show.mkv --size 641x480", "--size needs WxH with even whole numbers from 2 to 7680, not '641x480'"},
+        {"--render show.mkv --size 640", "--size needs WxH"},
+        {"--render show.mkv --fps 0", "--fps needs a whole number from 1 to 1000, not '0'"},
+        {"--start -1", "--start needs seconds from 0 (like 12.5), not '-1'"},
+        {"--start 1e3", "--start needs seconds from 0 (like 12.5), not '1e3'"},
+        {"--start 1.2.3", "--start needs seconds from 0 (like 12.5), not '1.2.3'"},
+        {"--render", "--render needs a value"},
+    };
+    for (const Case& c : cases) {
+        const DemoRun run = RunDemo(dir.path(), std::string("--no-dialog --window --batch ") + c.arguments);
+        EXPECT_EQ(run.exitCode, 2) << c.arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find(std::string("demo: ") + c.says), std::string::npos) << c.arguments << "\n" << run.output;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "show.mkv"));
+}
+
+// A video file that cannot be written is refused before a window opens; a show that
+// would never end (no music, no frame limit) is not recorded.
+TEST(DemoProgram, RefusesARecordingThatCannotBeWrittenOrWouldNeverEnd)
+{
+    TempDir dir;
+    const DemoRun unwritable = RunDemo(dir.path(), "--render no/such/folder/show.mkv");
+    EXPECT_EQ(unwritable.exitCode, 2) << unwritable.output;
+    EXPECT_NE(unwritable.output.find("demo: cannot write the video file no/such/folder/show.mkv"), std::string::npos)
+        << unwritable.output;
+    EXPECT_FALSE(std::filesystem::exists(dir / "demosys_XMLScriptError.LOG")) << "the show was never read";
+
+    const DemoRun endless = RunDemo(dir.path(), "--capture-png png");
+    EXPECT_EQ(endless.exitCode, 1) << endless.output;
+    EXPECT_NE(endless.output.find("demo: a show without music never ends: give --frames to record it."),
+              std::string::npos)
+        << endless.output;
+    const DemoRun limited = RunDemo(dir.path(), "--capture-png png --frames 3 --fps 10");
+    EXPECT_EQ(limited.exitCode, 0) << limited.output;
+    EXPECT_TRUE(std::filesystem::exists(dir / "png/frame000003.png"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "png/audio.wav")) << "no music, no audio.wav";
+}
+
 TEST(DemoProgram, CreatesTheCaptureFolderOrRefusesAtStart)
 {
     TempDir dir;
