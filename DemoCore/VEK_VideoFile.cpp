@@ -16,7 +16,7 @@ extern "C" {
 namespace {
 constexpr int kAudioBitRate = 192000;
 constexpr int kKeyFrameSeconds = 2;   // players can jump to any point within 2 s
-constexpr const char* kH264Preset = "veryfast";
+constexpr const char* kH264Preset = "superfast";   // keeps up with the drawing on two cores
 constexpr const char* kH264Quality = "18";   // constant rate factor: visually lossless
 constexpr int kMpeg4Quantiser = 3;
 
@@ -177,7 +177,7 @@ bool VideoFile::OpenVideo(std::string& error)
     if (code < 0) return Fail(error, "out of memory", code);
     const bool scaled = format_.width != format_.outputWidth || format_.height != format_.outputHeight;
     scaler_ = sws_getContext(format_.width, format_.height, AV_PIX_FMT_RGB24, codec->width, codec->height,
-                             AV_PIX_FMT_YUV420P, (scaled ? SWS_BICUBIC : SWS_POINT) | SWS_ACCURATE_RND, nullptr,
+                             AV_PIX_FMT_YUV420P, scaled ? SWS_BICUBIC : SWS_POINT, nullptr,
                              nullptr, nullptr);
     if (!scaler_) return Fail(error, "cannot convert the pictures", 0);
     return true;
