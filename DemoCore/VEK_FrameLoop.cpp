@@ -114,10 +114,10 @@ void FrameLoop::Pass()
     }
     if (watch_) ReloadOnChange();
     if (paused_) PausedPass();
-    else DrawnPass();
+    else PlayingPass();
 }
 
-void FrameLoop::DrawnPass()
+void FrameLoop::PlayingPass()
 {
     if (recorder_ && MusicOver()) {
         done_ = true;
@@ -148,9 +148,7 @@ void FrameLoop::PausedPass()
 void FrameLoop::RenderStep()
 {
     demo_.RenderFrame();
-    const int before = demo_.events.cursor;
-    demo_.UpdateFrame();
-    NoteLateness(before);
+    FireDueEvent();
     DrawOverlay();
 }
 
@@ -166,15 +164,15 @@ bool FrameLoop::MusicOver() const
 void FrameLoop::RunUnseen()
 {
     demo_.AdvanceScenes();
-    const int before = demo_.events.cursor;
-    demo_.UpdateFrame();
-    NoteLateness(before);
+    FireDueEvent();
 }
 
-// How far the music had run past an event's time when the event fired.
-void FrameLoop::NoteLateness(int cursorBefore)
+// Fires the event that is due, noting how far the music had run past its time.
+void FrameLoop::FireDueEvent()
 {
-    if (demo_.events.cursor <= cursorBefore) return;
+    const int before = demo_.events.cursor;
+    demo_.UpdateFrame();
+    if (demo_.events.cursor <= before) return;
     const float lateMs = (demo_.sound.Position() - demo_.events.entries[demo_.events.cursor - 1].start) * 1000.0f;
     if (lateMs > report_.latestEventMs) report_.latestEventMs = lateMs;
 }
@@ -273,9 +271,7 @@ void FrameLoop::HoldFrame()
 // One pass of show time, then its picture is held.
 void FrameLoop::StepPaused()
 {
-    const int before = demo_.events.cursor;
-    demo_.UpdateFrame();
-    NoteLateness(before);
+    FireDueEvent();
     if (passRate_ > 0) AdvanceClock();
     else plat::AdvanceClock(kLiveFrameStepMicros);
     UpdateTickStep();

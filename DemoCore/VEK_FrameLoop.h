@@ -32,12 +32,12 @@ public:
 
 private:
     void Pass();
-    void DrawnPass();
+    void PlayingPass();
     void PausedPass();
     void RenderStep();
     bool MusicOver() const;
     void RunUnseen();
-    void NoteLateness(int cursorBefore);
+    void FireDueEvent();
     bool EscapePressed();
     void Present();
     void DrawOverlay();
