@@ -43,9 +43,7 @@ bool MakeCaptureFolder(const std::string& folder)
 bool CanWriteVideo(const std::string& path)
 {
     if (!VideoRecordingBuiltIn()) {
-        std::string why;
-        OpenVideoFile(path, RecordFormat{}, why);
-        std::fprintf(stderr, "demo: %s\n", why.c_str());
+        std::fprintf(stderr, "demo: %s\n", kVideoNotBuiltIn);
         return false;
     }
     std::FILE* file = std::fopen(path.c_str(), "wb");

@@ -8,8 +8,10 @@
 #include <memory>
 #include <string>
 
-// False when this build has no FFmpeg libraries (--render is then refused).
+// False when this build has no FFmpeg libraries: --render is then refused with this text.
 bool VideoRecordingBuiltIn();
+inline constexpr const char* kVideoNotBuiltIn =
+    "--render is not built in: this demo was built without the FFmpeg libraries";
 
 // Opens path and its encoders; null with the reason when it cannot.
 std::unique_ptr<FrameSink> OpenVideoFile(const std::string& path, const RecordFormat& format, std::string& error);

@@ -5,6 +5,6 @@ bool VideoRecordingBuiltIn() { return false; }
 
 std::unique_ptr<FrameSink> OpenVideoFile(const std::string&, const RecordFormat&, std::string& error)
 {
-    error = "--render is not built in: this demo was built without the FFmpeg libraries";
+    error = kVideoNotBuiltIn;
     return nullptr;
 }
