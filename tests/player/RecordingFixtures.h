@@ -4,6 +4,7 @@
 #pragma once
 
 #include "../common/ImageFixtures.h"
+#include "DemoRun.h"
 #include "TempDir.h"
 
 #include <png.h>
@@ -13,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace recording {
@@ -83,42 +83,7 @@ inline void WriteShow(const TempDir& dir)
               "</engine2D></demoproject>");
 }
 
-struct DemoRun {
-    int exitCode = -1;
-    std::string output;
-};
-
-inline DemoRun Demo(const TempDir& dir, const std::string& arguments)
-{
-    const std::string command = "cd '" + dir.path().string() +
-                                "' && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" VEK_TEST_BIN_DIR "/demo' " +
-                                arguments + " 2>&1";
-    DemoRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
 using Picture = std::vector<unsigned char>;   // RGB, rows top first
-
-inline Picture ReadPpm(const std::filesystem::path& path)
-{
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return {};
-    int width = 0, height = 0, maxValue = 0;
-    Picture rgb;
-    if (std::fscanf(file, "P6 %d %d %d", &width, &height, &maxValue) == 3 && std::fgetc(file) != EOF &&
-        width == kWidth && height == kHeight && maxValue == 255) {
-        rgb.resize(size_t(width) * size_t(height) * 3);
-        if (std::fread(rgb.data(), 1, rgb.size(), file) != rgb.size()) rgb.clear();
-    }
-    std::fclose(file);
-    return rgb;
-}
 
 inline Picture ReadPng(const std::filesystem::path& path)
 {

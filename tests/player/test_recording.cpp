@@ -12,7 +12,7 @@ TEST(RecordedPictures, EveryFrameAsAPictureAndTheMusicToTheSample)
 {
     TempDir dir;
     WriteShow(dir);
-    const DemoRun run = Demo(dir, "--capture-png png --fps 25");
+    const DemoRun run = RunDemo(dir.path(), "--capture-png png --fps 25");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("demo: wrote png: 75 PNG pictures (3.00 s at 25 fps), audio.wav with 132300 samples"),
               std::string::npos)
@@ -43,17 +43,17 @@ TEST(RecordedPictures, TheFrameAtOneSecondIsTheCapturedOne)
 {
     TempDir dir;
     WriteShow(dir);
-    const DemoRun captured = Demo(dir, "--capture ppm --fixed-fps 250 --capture-every 251 --frames 251");
+    const DemoRun captured = RunDemo(dir.path(), "--capture ppm --fixed-fps 250 --capture-every 251 --frames 251");
     ASSERT_EQ(captured.exitCode, 0) << captured.output;
-    const DemoRun pictures = Demo(dir, "--capture-png png --fps 25 --frames 27");
+    const DemoRun pictures = RunDemo(dir.path(), "--capture-png png --fps 25 --frames 27");
     ASSERT_EQ(pictures.exitCode, 0) << pictures.output;
-    const DemoRun ppm = Demo(dir, "--capture recorded --fps 25 --frames 26");
+    const DemoRun ppm = RunDemo(dir.path(), "--capture recorded --fps 25 --frames 26");
     ASSERT_EQ(ppm.exitCode, 0) << ppm.output;
 
-    const Picture atOneSecond = ReadPpm(dir / "ppm/frame000251.ppm");
+    const Picture atOneSecond = ReadPpm(dir / "ppm/frame000251.ppm").rgb;
     ASSERT_FALSE(atOneSecond.empty());
     EXPECT_EQ(ReadPng(dir / "png/frame000026.png"), atOneSecond);
-    EXPECT_EQ(ReadPpm(dir / "recorded/frame000026.ppm"), atOneSecond);
+    EXPECT_EQ(ReadPpm(dir / "recorded/frame000026.ppm").rgb, atOneSecond);
     // The skin fades in: the frames around it are other pictures.
     EXPECT_GT(MeanDifference(ReadPng(dir / "png/frame000025.png"), atOneSecond), 1.0);
     EXPECT_GT(MeanDifference(ReadPng(dir / "png/frame000027.png"), atOneSecond), 1.0);

@@ -29,10 +29,10 @@ TEST_P(RenderVideo, HoldsTheShowsFramesAndMusic)
     TempDir dir;
     WriteShow(dir);
     const std::string file = std::string("show.") + container.extension;
-    const DemoRun render = Demo(dir, "--render " + file + " --fps 25");
+    const DemoRun render = RunDemo(dir.path(), "--render " + file + " --fps 25");
     ASSERT_EQ(render.exitCode, 0) << render.output;
     EXPECT_NE(render.output.find("demo: wrote " + file + ": 75 frames (3.00 s)"), std::string::npos) << render.output;
-    const DemoRun captured = Demo(dir, "--capture ppm --fixed-fps 250 --capture-every 251 --frames 251");
+    const DemoRun captured = RunDemo(dir.path(), "--capture ppm --fixed-fps 250 --capture-every 251 --frames 251");
     ASSERT_EQ(captured.exitCode, 0) << captured.output;
 
     const DecodedVideo video = ReadVideo((dir / file).string(), {24, 25, 26});
@@ -62,7 +62,7 @@ TEST_P(RenderVideo, HoldsTheShowsFramesAndMusic)
 
     // The picture at 1 s (frame 25 from 0) is the captured frame at 1 s, within what the
     // 4:2:0 colour and the encoder change; its neighbours, a fade step away, are further.
-    const Picture atOneSecond = ReadPpm(dir / "ppm/frame000251.ppm");
+    const Picture atOneSecond = ReadPpm(dir / "ppm/frame000251.ppm").rgb;
     ASSERT_EQ(video.kept.size(), 3u);
     const double same = MeanDifference(video.kept[1], atOneSecond);
     EXPECT_LT(same, 2.0);
@@ -78,7 +78,7 @@ TEST(RenderVideoSize, SizeScalesThePictures)
 {
     TempDir dir;
     WriteShow(dir);
-    const DemoRun render = Demo(dir, "--render small.mkv --fps 30 --size 400x300 --frames 12");
+    const DemoRun render = RunDemo(dir.path(), "--render small.mkv --fps 30 --size 400x300 --frames 12");
     ASSERT_EQ(render.exitCode, 0) << render.output;
     const DecodedVideo video = ReadVideo((dir / "small.mkv").string(), {});
     ASSERT_EQ(video.error, "");
