@@ -299,6 +299,7 @@ void FrameLoop::SeekTo(double seconds, bool advanceScenes)
         if (tick_.Due(static_cast<float>(plat::TickCount()), demo_.updateRate)) demo_.StepEffects();
     }
     passesSinceDrawn_ = 0;
+    keys_.Seek(sound.Position());
     if (paused_) {
         HoldFrame();
         return;

@@ -126,17 +126,18 @@ void KeyTrack::Release(Press& press)
     press.done = true;
 }
 
-void KeyTrack::Rewind(float showSeconds)
+void KeyTrack::Seek(float showSeconds)
 {
     for (Press& press : presses_) {
         if (press.down) Release(press);
         press.done = press.time < showSeconds;
     }
+    lastSeconds_ = showSeconds;
 }
 
 void KeyTrack::Apply(float showSeconds, uint64_t presentedFrames)
 {
-    if (showSeconds < lastSeconds_) Rewind(showSeconds);
+    if (showSeconds < lastSeconds_) Seek(showSeconds);
     lastSeconds_ = showSeconds;
     for (Press& press : presses_) {
         if (press.done) continue;

@@ -28,6 +28,10 @@ public:
     // every key and re-arms the presses from that time on.
     void Apply(float showSeconds, uint64_t presentedFrames);
 
+    // The show moved to showSeconds (a start time or a jump): keys held are let go, presses
+    // before it count as done, the later ones are armed.
+    void Seek(float showSeconds);
+
     std::size_t Size() const { return presses_.size(); }
 
 private:
@@ -40,7 +44,6 @@ private:
         uint64_t frame = 0;      // presented frames when pressed
     };
     void Release(Press& press);
-    void Rewind(float showSeconds);
 
     std::vector<Press> presses_;
     float lastSeconds_ = 0.0f;

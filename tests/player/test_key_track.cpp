@@ -88,7 +88,7 @@ TEST(KeyTrack, APressLastsAtLeastOnePresentedFrameAndHoldsAsLongAsAsked)
     EXPECT_FALSE(Down(0x26));
 }
 
-TEST(KeyTrack, GoingBackInTimeReleasesHeldKeysAndReArmsLaterPresses)
+TEST(KeyTrack, GoingBackOrJumpingReleasesHeldKeysAndArmsOnlyLaterPresses)
 {
     KeyTrack track;
     std::string error;
@@ -117,6 +117,12 @@ TEST(KeyTrack, GoingBackInTimeReleasesHeldKeysAndReArmsLaterPresses)
     track.Apply(2.5f, 6);
     HandleMessages();
     EXPECT_FALSE(Down('L'));
+
+    track.Seek(4.0f);       // a jump ahead passes over the second press: it is not pressed
+    track.Apply(4.0f, 7);
+    HandleMessages();
+    EXPECT_FALSE(Down('H'));
+    EXPECT_FALSE(Down(kControl));
 }
 
 }  // namespace
