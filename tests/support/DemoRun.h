@@ -1,5 +1,5 @@
-// The demo program run as a user runs it, in a show folder, and what it printed and
-// captured: its closing line, its messages (batch mode: "[caption] text" lines) and its
+// The demo program (or another of our programs) run as a user runs it, in a show folder,
+// and what it printed and captured: its closing line, its messages (batch mode: "[caption] text" lines) and its
 // PPM frames.
 #pragma once
 
@@ -18,10 +18,11 @@ struct DemoRun {
     std::string output;   // standard output and standard error, in order
 };
 
-// Runs VEK_TEST_BIN_DIR/demo with the arguments (shell words) in folder.
-inline DemoRun RunDemo(const std::filesystem::path& folder, const std::string& arguments)
+// Runs the program VEK_TEST_BIN_DIR/tool with the arguments (shell words) in folder.
+inline DemoRun RunTool(const std::filesystem::path& folder, const char* tool, const std::string& arguments)
 {
-    const std::string command = "cd '" + folder.string() + "' && '" VEK_TEST_BIN_DIR "/demo' " + arguments + " 2>&1";
+    const std::string command =
+        "cd '" + folder.string() + "' && '" VEK_TEST_BIN_DIR "/" + tool + "' " + arguments + " 2>&1";
     DemoRun run;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
@@ -30,6 +31,11 @@ inline DemoRun RunDemo(const std::filesystem::path& folder, const std::string& a
     const int status = pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+inline DemoRun RunDemo(const std::filesystem::path& folder, const std::string& arguments)
+{
+    return RunTool(folder, "demo", arguments);
 }
 
 // The closing line the player prints:

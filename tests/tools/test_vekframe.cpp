@@ -1,34 +1,17 @@
 // vekframe as the picture script runs it: a captured PPM frame into a PNG, cut and made
 // smaller by averaging; bad command lines and damaged frames refused with their reason.
+#include "DemoRun.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
 
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string output;
-};
-
-ToolRun Vekframe(const TempDir& dir, const std::string& arguments)
-{
-    const std::string command = "cd '" + dir.path().string() + "' && '" VEK_TEST_BIN_DIR "/vekframe' " + arguments + " 2>&1";
-    ToolRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+DemoRun Vekframe(const TempDir& dir, const std::string& arguments) { return RunTool(dir.path(), "vekframe", arguments); }
 
 std::string Ppm(int width, int height, const std::vector<unsigned char>& rgb)
 {
@@ -77,7 +60,7 @@ TEST(Vekframe, CutsShrinksAndKeepsRowsTopFirst)
         {"--width 9", 4, 2, Fixture()},                              // never larger
     };
     for (const Case& c : cases) {
-        const ToolRun run = Vekframe(dir, std::string("in.ppm out.png ") + c.options);
+        const DemoRun run = Vekframe(dir, std::string("in.ppm out.png ") + c.options);
         ASSERT_EQ(run.exitCode, 0) << c.options << run.output;
         int width = 0, height = 0;
         EXPECT_EQ(ReadPng((dir / "out.png").string(), width, height), c.rgb) << c.options;
@@ -118,7 +101,7 @@ TEST(Vekframe, RefusesBadArgumentsAndDamagedFrames)
         {"in.ppm no/such/folder/out.png", 1, "cannot write no/such/folder/out.png"},
     };
     for (const auto& c : cases) {
-        const ToolRun run = Vekframe(dir, c.arguments);
+        const DemoRun run = Vekframe(dir, c.arguments);
         EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.output;
         EXPECT_NE(run.output.find(c.says), std::string::npos) << c.arguments << "\n" << run.output;
     }
