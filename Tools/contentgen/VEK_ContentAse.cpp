@@ -379,8 +379,9 @@ bool WriteTextFile(const std::filesystem::path& path, const std::string& text)
     return false;
 }
 
-bool WriteTexture(const std::filesystem::path& path, int side, const std::function<V3(int, int)>& shade)
+bool WriteTexture(const std::filesystem::path& path, const std::function<V3(int, int)>& shade)
 {
+    constexpr int side = kTextureSide;
     std::vector<unsigned char> rgb(std::size_t(side) * side * 3);
     const auto byte = [](double v) { return static_cast<unsigned char>(std::fmin(std::fmax(v, 0.0), 1.0) * 255.0 + 0.5); };
     for (int y = 0; y < side; ++y)

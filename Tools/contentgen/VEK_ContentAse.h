@@ -12,6 +12,7 @@
 namespace contentgen::ase {
 
 constexpr int kTicksPerFrame = 160;   // 30 frames per second
+constexpr int kTextureSide = 128;     // every scene texture: a power of two, as none is scaled
 constexpr double kPi = 3.14159265358979323846;
 
 inline double Seconds(int frame) { return frame / 30.0; }
@@ -116,7 +117,8 @@ void OmniLight(AseText& ase, const char* name, V3 position, V3 colour,
                const std::function<V3(int)>& positionAt = nullptr);
 
 bool WriteTextFile(const std::filesystem::path& path, const std::string& text);
-// A square JPEG texture: shade(x, y) gives the colour of each pixel, rows from the top.
-bool WriteTexture(const std::filesystem::path& path, int side, const std::function<V3(int, int)>& shade);
+// A JPEG texture of kTextureSide pixels a side: shade(x, y) gives the colour of each pixel,
+// rows from the top.
+bool WriteTexture(const std::filesystem::path& path, const std::function<V3(int, int)>& shade);
 
 }  // namespace contentgen::ase

@@ -93,23 +93,21 @@ std::string GardenScene()
 
 // ---- textures ---------------------------------------------------------------------------------
 
-constexpr int kSide = 128;
-
 bool WriteTextures(const fs::path& data)
 {
-    bool ok = WriteTexture(data / "garden_grass.jpg", kSide, [](int x, int y) {
+    bool ok = WriteTexture(data / "garden_grass.jpg", [](int x, int y) {
         const double blades = 0.08 * std::sin(x * 1.9 + std::sin(y * 0.7) * 2) + 0.05 * std::sin(y * 2.3);
         return V3{0.25 + blades, 0.5 + blades, 0.2 + blades * 0.5};
     });
-    ok &= WriteTexture(data / "garden_bark.jpg", kSide, [](int x, int y) {
+    ok &= WriteTexture(data / "garden_bark.jpg", [](int x, int y) {
         const double furrow = 0.12 * std::sin(x * 0.8 + std::sin(y * 0.15) * 3);
         return V3{0.4 + furrow, 0.28 + furrow, 0.18 + furrow * 0.5};
     });
-    ok &= WriteTexture(data / "garden_leaves.jpg", kSide, [](int x, int y) {
+    ok &= WriteTexture(data / "garden_leaves.jpg", [](int x, int y) {
         const double clump = 0.15 * std::sin(x * 0.45) * std::sin(y * 0.38) + 0.06 * std::sin(x * 1.7 + y * 1.3);
         return V3{0.2 + clump * 0.5, 0.55 + clump, 0.2 + clump * 0.3};
     });
-    ok &= WriteTexture(data / "garden_wood.jpg", kSide, [](int x, int y) {
+    ok &= WriteTexture(data / "garden_wood.jpg", [](int x, int y) {
         const double ring = 0.1 * std::sin(std::hypot(x - 20.0, y * 0.2) * 0.9);
         return V3{0.6 + ring, 0.45 + ring, 0.3 + ring * 0.5};
     });

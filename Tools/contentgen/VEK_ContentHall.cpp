@@ -107,8 +107,6 @@ std::string HallScene()
 
 // ---- textures ---------------------------------------------------------------------------------
 
-constexpr int kSide = 128;
-
 double Clamp01(double v) { return std::clamp(v, 0.0, 1.0); }
 
 // Bricks of 32 x 16 pixels, every other row shifted by half a brick; 2-pixel mortar.
@@ -123,7 +121,7 @@ double BrickHeight(int x, int y)
 
 V3 BrickNormal(int x, int y)
 {
-    const auto h = [](int px, int py) { return BrickHeight((px + kSide) % kSide, (py + kSide) % kSide); };
+    const auto h = [](int px, int py) { return BrickHeight((px + kTextureSide) % kTextureSide, (py + kTextureSide) % kTextureSide); };
     const double dx = (h(x + 1, y) - h(x - 1, y)) * 1.5, dy = (h(x, y + 1) - h(x, y - 1)) * 1.5;
     const double length = std::sqrt(dx * dx + dy * dy + 1.0);
     return {0.5 - 0.5 * dx / length, 0.5 - 0.5 * dy / length, 0.5 + 0.5 / length};
@@ -141,36 +139,36 @@ V3 Environment(int x, int y, double highlight)
 
 bool WriteTextures(const fs::path& data)
 {
-    bool ok = WriteTexture(data / "hall_marble.jpg", kSide, [](int x, int y) {
+    bool ok = WriteTexture(data / "hall_marble.jpg", [](int x, int y) {
         const double vein = 0.12 * std::sin(x * 0.08 + 3 * std::sin(y * 0.05)) + 0.05 * std::sin(x * 0.3 + y * 0.2);
         const bool dark = ((x / 64) + (y / 64)) % 2 == 0;
         const double base = dark ? 0.45 : 0.85;
         return V3{base + vein, base + vein * 0.9, base + vein * 0.8};
     });
-    ok &= WriteTexture(data / "hall_bricks.jpg", kSide, [](int x, int y) {
+    ok &= WriteTexture(data / "hall_bricks.jpg", [](int x, int y) {
         if (BrickHeight(x, y) == 0.0) return V3{0.55, 0.53, 0.5};
         const double tone = 0.08 * std::sin((x / 32) * 2.1 + (y / 16) * 1.7);
         return V3{0.62 + tone, 0.3 + tone, 0.22 + tone};
     });
-    ok &= WriteTexture(data / "hall_bricks_n.jpg", kSide, BrickNormal);
-    ok &= WriteTexture(data / "hall_gloss.jpg", kSide, [](int x, int y) { return Environment(x, y, 1.0); });
-    ok &= WriteTexture(data / "hall_steel.jpg", kSide, [](int x, int y) {
+    ok &= WriteTexture(data / "hall_bricks_n.jpg", BrickNormal);
+    ok &= WriteTexture(data / "hall_gloss.jpg", [](int x, int y) { return Environment(x, y, 1.0); });
+    ok &= WriteTexture(data / "hall_steel.jpg", [](int x, int y) {
         const double brush = 0.04 * std::sin(y * 2.7 + std::sin(x * 0.4));
         return V3{0.85 + brush, 0.86 + brush, 0.9 + brush};
     });
-    ok &= WriteTexture(data / "hall_env.jpg", kSide, [](int x, int y) { return Environment(x, y, 1.0); });
-    ok &= WriteTexture(data / "hall_metal.jpg", kSide, [](int x, int y) {
+    ok &= WriteTexture(data / "hall_env.jpg", [](int x, int y) { return Environment(x, y, 1.0); });
+    ok &= WriteTexture(data / "hall_metal.jpg", [](int x, int y) {
         const double rust = 0.1 * std::sin(x * 0.37) * std::cos(y * 0.23);
         return V3{0.7 + rust, 0.6 + rust, 0.35};
     });
     // The grille's cut-out: red 255 is solid metal, 0 a round hole.
-    ok &= WriteTexture(data / "hall_grille_mask.jpg", kSide, [](int x, int y) {
+    ok &= WriteTexture(data / "hall_grille_mask.jpg", [](int x, int y) {
         const double hx = (x % 16) - 7.5, hy = (y % 16) - 7.5;
-        const bool frame = x < 6 || y < 6 || x >= kSide - 6 || y >= kSide - 6;
+        const bool frame = x < 6 || y < 6 || x >= kTextureSide - 6 || y >= kTextureSide - 6;
         const double solid = frame || hx * hx + hy * hy > 30.0 ? 1.0 : 0.0;
         return V3{solid, solid, solid};
     });
-    ok &= WriteTexture(data / "hall_stone.jpg", kSide, [](int x, int y) {
+    ok &= WriteTexture(data / "hall_stone.jpg", [](int x, int y) {
         const double grain = 0.08 * std::sin(x * 0.5 + y * 0.11) * std::sin(y * 0.7 - x * 0.05);
         const bool joint = y % 42 < 2;
         return joint ? V3{0.3, 0.3, 0.3} : V3{0.6 + grain, 0.58 + grain, 0.55 + grain};

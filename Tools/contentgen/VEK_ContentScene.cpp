@@ -112,28 +112,26 @@ std::string SampleScene()
 
 // ---- textures ---------------------------------------------------------------------------------
 
-constexpr int kTextureSide = 128;
-
 bool WriteTextures(const fs::path& data)
 {
-    const bool floor = WriteTexture(data / "escena1_floor.jpg", kTextureSide, [](int x, int y) {
+    const bool floor = WriteTexture(data / "escena1_floor.jpg", [](int x, int y) {
         const bool dark = ((x / 32) + (y / 32)) % 2 == 0;
         const double grain = 0.05 * std::sin(x * 0.7) * std::sin(y * 0.3);
         return dark ? V3{0.25 + grain, 0.27 + grain, 0.3 + grain} : V3{0.7 + grain, 0.7 + grain, 0.68 + grain};
     });
-    const bool crate = WriteTexture(data / "escena1_crate.jpg", kTextureSide, [](int x, int y) {
+    const bool crate = WriteTexture(data / "escena1_crate.jpg", [](int x, int y) {
         const bool edge = x < 10 || y < 10 || x >= kTextureSide - 10 || y >= kTextureSide - 10 || std::abs(x - y) < 6;
         const double plank = 0.08 * std::sin(y * 0.5) + 0.04 * std::sin(x * 0.11 + y * 0.02);
         return edge ? V3{0.35, 0.22, 0.1} : V3{0.72 + plank, 0.52 + plank, 0.3 + plank};
     });
-    const bool flag = WriteTexture(data / "escena1_flag.jpg", kTextureSide, [](int x, int y) {
+    const bool flag = WriteTexture(data / "escena1_flag.jpg", [](int x, int y) {
         const bool stripe = (y / 16) % 2 == 0;
         const double dx = x - 40.0, dy = y - 64.0;
         if (dx * dx + dy * dy < 24.0 * 24.0) return V3{1.0, 0.85, 0.1};
         return stripe ? V3{0.8, 0.1, 0.15} : V3{0.95, 0.95, 0.95};
     });
     // A pale disc with darker seas on black: added to the sky, black adds nothing.
-    const bool moon = WriteTexture(data / "escena1_moon.jpg", kTextureSide, [](int x, int y) {
+    const bool moon = WriteTexture(data / "escena1_moon.jpg", [](int x, int y) {
         const double r = std::hypot(x - 63.5, y - 63.5) / 40.0;
         if (r > 1.0) return V3{0, 0, 0};
         const double seas = 0.15 * (std::sin(x * 0.21) * std::cos(y * 0.17) > 0.3);
