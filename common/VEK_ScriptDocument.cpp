@@ -181,11 +181,10 @@ void ScanToEnd(NestingScan& scan, int limit)
 {
     while (!scan.Done() && scan.Deepest() <= limit) scan.Step();
 }
-}  // namespace
 
-int ScriptNestingDepth(std::string_view raw, int limit)
+// The nesting on text already as the parser reads it (see AsParserReadsIt).
+int NestingDepthOfReadable(const std::string& text, int limit)
 {
-    const std::string text = AsParserReadsIt(raw);
     // A byte-order mark selects UTF-8 from the start. Otherwise the parser reads byte by
     // byte until the first declaration at the top level, then UTF-8 or bytes as that
     // declaration says: the scan reads on both ways from there and keeps the deeper.
@@ -206,6 +205,9 @@ int ScriptNestingDepth(std::string_view raw, int limit)
     }
     return std::min(deepest, limit + 1);
 }
+}  // namespace
+
+int ScriptNestingDepth(std::string_view raw, int limit) { return NestingDepthOfReadable(AsParserReadsIt(raw), limit); }
 
 const char* LoadScriptDocument(TiXmlDocument& document, const char* path)
 {
@@ -224,12 +226,14 @@ const char* LoadScriptDocument(TiXmlDocument& document, const char* path)
         document.LoadFile(static_cast<std::FILE*>(nullptr));
         return document.ErrorDesc();
     }
-    if (ScriptNestingDepth(text) > kMaxScriptNesting) {
-        std::fclose(file);
-        return kScriptTooDeep;
-    }
-    std::rewind(file);
-    const bool loaded = document.LoadFile(file);
     std::fclose(file);
-    return loaded ? nullptr : document.ErrorDesc();
+    // The parser gets the text the nesting scan read, never the file: its UTF-8 reading
+    // steps over a zero byte and on into what follows, and from a lead byte at the very
+    // end up to three bytes past its buffer. The zeros after the text stop it there.
+    std::string readable = AsParserReadsIt(text);
+    if (NestingDepthOfReadable(readable, kMaxScriptNesting) > kMaxScriptNesting) return kScriptTooDeep;
+    readable.append(4, '\0');
+    document.Clear();
+    document.Parse(readable.c_str());
+    return document.Error() ? document.ErrorDesc() : nullptr;
 }

@@ -18,6 +18,7 @@ constexpr const char* kScriptTooDeep = "Elements are nested too deeply (more tha
 // the declaration selects it). Counting stops at limit + 1.
 int ScriptNestingDepth(std::string_view text, int limit = kMaxScriptNesting);
 
-// Loads path into document. Returns nullptr when it parsed; otherwise the description a
-// reader logs: the parser's own, or kScriptTooDeep (the parser then never sees the file).
+// Loads path into document; the script ends at its first zero byte. Returns nullptr when
+// it parsed; otherwise the description a reader logs: the parser's own, or kScriptTooDeep
+// (the parser then never sees the file).
 const char* LoadScriptDocument(TiXmlDocument& document, const char* path);

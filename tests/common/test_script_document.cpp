@@ -102,4 +102,28 @@ TEST(ScriptNesting, LoadingRefusesADeepScriptBeforeTheParser)
     EXPECT_STREQ(LoadScriptDocument(folder, "folder.xml"), "Failed to open file");
 }
 
+bool HasElement(const TiXmlNode* node, const char* name)
+{
+    for (const TiXmlElement* child = node->FirstChildElement(); child; child = child->NextSiblingElement())
+        if (child->ValueStr() == name || HasElement(child, name)) return true;
+    return false;
+}
+
+// The parser's UTF-8 reading would step over a zero byte and build what follows it: the
+// loaded script is the text before the zero byte, the same as the nesting check read.
+TEST(ScriptNesting, LoadingEndsTheScriptAtItsFirstZeroByte)
+{
+    using namespace std::string_literals;
+    TempDir dir;
+    ScopedChdir in(dir.path());
+    for (const std::string& text : {"<d>a\0<X/></d>"s, "<?xml version=\"1.0\"?><d>\xE0\0n<X/></d>"s}) {
+        dir.write("demotest.xml", text);
+        TiXmlDocument loaded("demotest.xml");
+        LoadScriptDocument(loaded, "demotest.xml");
+        EXPECT_NE(loaded.FirstChildElement("d"), nullptr) << text;
+        EXPECT_FALSE(HasElement(&loaded, "X")) << text;
+        EXPECT_LE(TreeDepth(&loaded), ScriptNestingDepth(text)) << text;
+    }
+}
+
 }  // namespace

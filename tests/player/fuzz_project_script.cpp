@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const int depth = ScriptNestingDepth(std::string_view(reinterpret_cast<const char*>(data), size));
     if (depth <= kMaxScriptNesting) {
         TiXmlDocument document(path);
-        document.LoadFile();
+        LoadScriptDocument(document, path);
         if (TreeDepth(&document) > depth) __builtin_trap();
     }
 
