@@ -38,6 +38,7 @@ const TiXmlElement* FindProjectSection(const TiXmlDocument& document)
 
 void DemoEngine::LoadProject(const char* path)
 {
+    static_cast<ProjectSettings&>(*this) = ProjectSettings{};
     TiXmlDocument document(path);
     if (const char* error = LoadScriptDocument(document, path)) {
         WriteScriptErrorLog(kProjectLog, error);

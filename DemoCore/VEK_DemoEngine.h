@@ -11,13 +11,29 @@
 
 class TiXmlElement;
 
-class DemoEngine {
+// Project settings (engineDEMO), as a script without them leaves them. Text fields include
+// their terminating zero.
+struct ProjectSettings {
+    bool musicEnabled = false;
+    char musicFile[39] = {};
+    bool actionsLoad = false;   // FX entries are loaded...
+    bool actionsFire = false;   // ...and fired; both follow loadactions
+    bool interactive = false;
+    char projectName[48] = {};
+    float startTime = 0.0f;
+    float bandOrigin = 0.0f;
+    float bandHeight = 0.0f;
+};
+
+class DemoEngine : public ProjectSettings {
 public:
     DemoEngine() = default;
     virtual ~DemoEngine() = default;
     DemoEngine(const DemoEngine&) = delete;
     DemoEngine& operator=(const DemoEngine&) = delete;
 
+    // Reads the project settings; what the script does not set (or a script that cannot
+    // be read) is left at its default, whatever an earlier script set.
     void LoadProject(const char* path);
     const char* ProjectName() const { return projectName; }
     void Initialise(float width, float height, int colourBits);
@@ -33,17 +49,6 @@ public:
     void StepEffects();
     bool CheckMusic();
     void Shutdown();
-
-    // Project settings (engineDEMO). Text fields include their terminating zero.
-    bool musicEnabled = false;
-    char musicFile[39] = {};
-    bool actionsLoad = false;   // FX entries are loaded...
-    bool actionsFire = false;   // ...and fired; both follow loadactions
-    bool interactive = false;
-    char projectName[48] = {};
-    float startTime = 0.0f;
-    float bandOrigin = 0.0f;
-    float bandHeight = 0.0f;
 
     // Run-time state.
     int updateRate = 0;              // update ticks per second
@@ -91,6 +96,9 @@ public:
     // loaded again) and the events, leaving the music alone. A script that does not parse
     // changes nothing: the reason goes to the player's script-error log and into `error`.
     bool ReloadScript(bool restartEngine, std::string& error);
+    // Starts the 3D engine anew on the script's scenes, as at start-up: every animation,
+    // camera and emitter back at its first frame.
+    void RestartScenes();
 
 private:
     void ApplyProjectAttributes(const TiXmlElement& section);

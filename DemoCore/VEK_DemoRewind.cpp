@@ -58,14 +58,16 @@ bool DemoEngine::ReloadScript(bool restartEngine, std::string& error)
         return false;
     }
     Read2DObjects(kProjectFile);
-    if (restartEngine) {
-        vekKill();
-        vekInitFrameWork();
-        vekParseXMLScript(kProjectFile);
-        vekPreCacheAll();
-    } else {
-        vekParseXMLScript(kProjectFile);
-    }
+    if (restartEngine) RestartScenes();
+    else vekParseXMLScript(kProjectFile);
     LoadEffects(kProjectFile);
     return true;
+}
+
+void DemoEngine::RestartScenes()
+{
+    vekKill();
+    vekInitFrameWork();
+    vekParseXMLScript(kProjectFile);
+    vekPreCacheAll();
 }

@@ -237,8 +237,8 @@ void FrameLoop::OnKeyPressed(int key)
     case kStepKey:
         if (paused_) StepPaused();
         break;
-    case kJumpBackKey: SeekTo(demo_.sound.Position() - jump, false); break;
-    case kJumpAheadKey: SeekTo(demo_.sound.Position() + jump, false); break;
+    case kJumpBackKey: JumpTo(demo_.sound.Position() - jump); break;
+    case kJumpAheadKey: JumpTo(demo_.sound.Position() + jump); break;
     case kTimeBarKey: timeBarShown_ = !timeBarShown_; break;
     default: break;
     }
@@ -276,6 +276,15 @@ void FrameLoop::StepPaused()
     else plat::AdvanceClock(kLiveFrameStepMicros);
     UpdateTickStep();
     HoldFrame();
+}
+
+// The scenes cannot run backwards, and running them on from where they stand would replay
+// the events before the new time on top of their state (a region or a sweep started
+// twice): they start anew and run unseen with the rest of the show, as for a start time.
+void FrameLoop::JumpTo(double seconds)
+{
+    demo_.RestartScenes();
+    SeekTo(seconds, true);
 }
 
 void FrameLoop::SeekTo(double seconds, bool advanceScenes)

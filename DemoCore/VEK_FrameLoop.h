@@ -53,6 +53,8 @@ private:
     // where a run from the start has them; with `advanceScenes` the 3D scenes are
     // animated along.
     void SeekTo(double seconds, bool advanceScenes);
+    // A jump by key: the scenes start anew and run unseen to `seconds` with the show.
+    void JumpTo(double seconds);
     void ReloadOnChange();
     uint64_t ExpectedFrames() const;
 

@@ -49,17 +49,33 @@ TEST(ProjectScript, ReadsEveryAttribute)
     EXPECT_TRUE(loaded.log.empty());
 }
 
+// The player reads its project once per run of a process; a later read (a test, a second
+// show) starts from the defaults too, not from what an earlier script set.
 TEST(ProjectScript, AbsentAttributesKeepTheDefaults)
 {
-    const Loaded loaded = LoadScript(Script("name=\"Bare\""));
-    const DemoEngine& demo = *loaded.demo;
-    EXPECT_FALSE(demo.musicEnabled);
-    EXPECT_STREQ(demo.musicFile, "");
-    EXPECT_FLOAT_EQ(demo.bandOrigin, 0.0f);
-    EXPECT_FLOAT_EQ(demo.bandHeight, 0.0f);
-    EXPECT_FALSE(demo.actionsLoad);
-    EXPECT_FALSE(demo.interactive);
-    EXPECT_FLOAT_EQ(demo.startTime, 0.0f);
+    const std::string everything = Script(
+        "name=\"Party\" mp3=\"1\" mp3name=\"a.ogg\" v=\"1\" h=\"1\" loadactions=\"1\" interactive=\"1\" "
+        "starttime=\"3\"");
+    for (const bool earlierScript : {false, true}) {
+        auto demo = std::make_unique<DemoEngine>();
+        TempDir dir;
+        ScopedChdir in(dir.path());
+        if (earlierScript) {
+            dir.write("demotest.xml", everything);
+            demo->LoadProject("demotest.xml");
+        }
+        dir.write("demotest.xml", Script("name=\"Bare\""));
+        demo->LoadProject("demotest.xml");
+        EXPECT_STREQ(demo->ProjectName(), "Bare") << earlierScript;
+        EXPECT_FALSE(demo->musicEnabled) << earlierScript;
+        EXPECT_STREQ(demo->musicFile, "") << earlierScript;
+        EXPECT_FLOAT_EQ(demo->bandOrigin, 0.0f) << earlierScript;
+        EXPECT_FLOAT_EQ(demo->bandHeight, 0.0f) << earlierScript;
+        EXPECT_FALSE(demo->actionsLoad) << earlierScript;
+        EXPECT_FALSE(demo->actionsFire) << earlierScript;
+        EXPECT_FALSE(demo->interactive) << earlierScript;
+        EXPECT_FLOAT_EQ(demo->startTime, 0.0f) << earlierScript;
+    }
 }
 
 TEST(ProjectScript, OnlyOneOfVAndHGivesNoBand)
