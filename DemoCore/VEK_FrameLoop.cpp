@@ -284,6 +284,8 @@ void FrameLoop::StepPaused()
 void FrameLoop::JumpTo(double seconds)
 {
     demo_.RestartScenes();
+    // Scenes converted again by the restart are no edit of the author's.
+    if (watch_) watch_->Discard();
     SeekTo(seconds, true);
 }
 

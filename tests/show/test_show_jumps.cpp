@@ -89,9 +89,14 @@ TEST(SampleShowJumps, AJumpBackShowsTheScenesAsAStraightRunHasThem)
     options.fixedFps = 20;
     options.frames = 2000;
     options.directory = dir.path().string();
+    options.watch = true;   // the scene the jump converts again is no edit of the author's
     PlayerReport report;
     Watcher watcher;
-    ASSERT_EQ(RunPlayer(options, &report, &watcher), 0);
+    testing::internal::CaptureStderr();
+    const int exitCode = RunPlayer(options, &report, &watcher);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(exitCode, 0) << errors;
+    EXPECT_EQ(errors.find("read again"), std::string::npos) << errors;
 
     EXPECT_NEAR(watcher.backAt, 15.0f, 0.1f);
     ASSERT_TRUE(watcher.at17AfterJump.Taken()) << "the show came back to 17 s after the jump at 20 s";
