@@ -1,14 +1,12 @@
 #!/usr/bin/env bash
-# Builds the player without the FFmpeg libraries (build-novideo/), as on a machine that
-# lacks them, and checks that it starts and says that --render is not built in.
+# Builds the player and its tools without the FFmpeg libraries (build-novideo/), as on a
+# machine that lacks them, and checks that it starts and says that --render is not built in.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
-build=${BUILD_DIR:-$root/build-novideo}
-generator=()
-command -v ninja >/dev/null && generator=(-G Ninja)
-cmake -S "$root" -B "$build" "${generator[@]}" -DVEK_VIDEO=OFF -DVEK_BUILD_TESTS=OFF -DVEK_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target demo --parallel "$(nproc)"
+export BUILD_DIR=${BUILD_DIR:-$root/build-novideo}
+"$root/scripts/build.sh" -DVEK_VIDEO=OFF -DVEK_BUILD_TESTS=OFF -DVEK_BUILD_BENCH=OFF
+build=$BUILD_DIR
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
