@@ -136,15 +136,15 @@ void vekGravity(const char* scene, const char* camera, int flag)
 
 int vekGetThingType(const char* name)
 {
-    if (!theFrameWork || !name) return 0;
-    if (theFrameWork->findScene(name)) return 1;
+    if (!theFrameWork || !name) return VEK_THING_NONE;
+    if (theFrameWork->findScene(name)) return VEK_THING_SCENE;
     Scene* scene = CurrentScene();
-    if (!scene) return 0;
-    if (scene->findCamera(name)) return 2;
-    if (scene->findOmniLight(name)) return 6;
-    if (scene->findController(name)) return 5;
-    if (SceneObject* object = scene->findObject(name); object && object->isEmitter) return 4;
-    return 0;
+    if (!scene) return VEK_THING_NONE;
+    if (scene->findCamera(name)) return VEK_THING_CAMERA;
+    if (scene->findOmniLight(name)) return VEK_THING_OMNI_LIGHT;
+    if (scene->findController(name)) return VEK_THING_CONTROLLER;
+    if (SceneObject* object = scene->findObject(name); object && object->isEmitter) return VEK_THING_EMITTER;
+    return VEK_THING_NONE;
 }
 
 void vekEnableEmitter(const char* object, int flag)

@@ -52,7 +52,16 @@ VEK_API void vekEnableThing(const char* scene, const char* camera, int flag);  /
 VEK_API void vekGravity(const char* scene, const char* camera, int flag);      /* gravity switch (stored only) */
 
 /* ---- objects, materials, lights ---------------------------------------------------------- */
-VEK_API int vekGetThingType(const char* name);            /* 1 scene, 2 camera, 4 emitter, 5 controller, 6 omni light, 0 none */
+/* What vekGetThingType answers for a name. */
+enum VekThingType {
+    VEK_THING_NONE = 0,
+    VEK_THING_SCENE = 1,
+    VEK_THING_CAMERA = 2,
+    VEK_THING_EMITTER = 4,
+    VEK_THING_CONTROLLER = 5,
+    VEK_THING_OMNI_LIGHT = 6
+};
+VEK_API int vekGetThingType(const char* name);            /* a VekThingType */
 VEK_API void vekEnableEmitter(const char* object, int flag); /* particle emitter running switch */
 VEK_API void vekSetMaterialAttr(const char* material, int flag, int unused); /* top-level material's wire switch */
 VEK_API void vekSetLightProps(const char* scene, const char* light, float glowSize, float* ambient,

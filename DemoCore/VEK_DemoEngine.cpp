@@ -12,14 +12,12 @@
 #include <cstdlib>
 
 namespace {
-constexpr const char* kProjectLog = "demosys_XMLScriptError.LOG";
 constexpr float kViewAspect = 1.3f;
 
 // Full-width band of the 3D view and the 2D areas when the project gives v and h.
 constexpr float kBandOrigin = 100.0f;
 constexpr float kBandHeight = 400.0f;
 
-constexpr const char* kProjectFile = "demotest.xml";
 constexpr float kScreenWidth = script2d::kScreenWidth;
 constexpr int kAreaSlots = 10;   // flash and skin slots that take the band as their area
 

@@ -27,6 +27,11 @@ struct ProjectSettings {
 
 class DemoEngine : public ProjectSettings {
 public:
+    // The project script the player reads, in the show's folder, and the log of what it
+    // could not read in it.
+    static constexpr const char* kProjectFile = "demotest.xml";
+    static constexpr const char* kProjectLog = "demosys_XMLScriptError.LOG";
+
     DemoEngine() = default;
     virtual ~DemoEngine() = default;
     DemoEngine(const DemoEngine&) = delete;

@@ -15,19 +15,12 @@
 #include <cstring>
 
 namespace {
-constexpr const char* kProjectLog = "demosys_XMLScriptError.LOG";
 constexpr float kUnset = -69.0f;   // a parameter that no attribute gave
 
 // Slots that events address by name.
 constexpr int kLastEventFlash = 5;
 constexpr int kLastEventSkin = 30;
 constexpr int kLastEventLayer = 5;
-
-// What vekGetThingType answers for a name.
-constexpr int kThingScene = 1;
-constexpr int kThingCamera = 2;
-constexpr int kThingEmitter = 4;
-constexpr int kThingController = 5;
 
 struct NamedCode {
     const char* name;
@@ -164,12 +157,12 @@ bool DemoEngine::Apply3DEvent()
 {
     const char* name = events.CurrentName();
     switch (vekGetThingType(name)) {
-    case kThingScene:
+    case VEK_THING_SCENE:
         CopyText(currentScene, name);
         if (glowOn) GlowLayer().SetSceneName(name);
         vekEnableScene(name);
         break;
-    case kThingCamera:
+    case VEK_THING_CAMERA:
         if (events.CurrentClass() == EventCode::kHitcam) {
             vekEnableCameraHit();
         } else {
@@ -178,11 +171,11 @@ bool DemoEngine::Apply3DEvent()
             vekSetActiveCamera(name);
         }
         break;
-    case kThingEmitter:
+    case VEK_THING_EMITTER:
         emitterSwitch = !emitterSwitch;
         vekEnableEmitter(name, emitterSwitch);
         break;
-    case kThingController: vekEnableAnimRegion(name); break;
+    case VEK_THING_CONTROLLER: vekEnableAnimRegion(name); break;
     default: return false;
     }
     return true;

@@ -7,7 +7,6 @@
 #include <cstring>
 
 namespace {
-constexpr const char* kProjectFile = "demotest.xml";
 constexpr int kRestartFlashes = 10;   // flash enable bytes cleared by a restart
 }
 

@@ -13,9 +13,6 @@
 #include <cstring>
 
 namespace {
-constexpr const char* kProjectFile = "demotest.xml";
-constexpr const char* kProjectLog = "demosys_XMLScriptError.LOG";
-constexpr int kThingEmitter = 4;   // what vekGetThingType answers for an emitter
 constexpr unsigned char kFirstSelectedLayer = 2;
 }  // namespace
 
@@ -43,7 +40,7 @@ void DemoEngine::RewindShow()
     // Emitters run from the moment they are loaded; only events stop them.
     for (int i = 0; i < events.count; ++i) {
         const EventRecord& event = events.entries[i];
-        if (event.type == EventCode::kType3D && vekGetThingType(event.name) == kThingEmitter)
+        if (event.type == EventCode::kType3D && vekGetThingType(event.name) == VEK_THING_EMITTER)
             vekEnableEmitter(event.name, 1);
     }
     events.Rewind();

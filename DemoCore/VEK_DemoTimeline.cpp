@@ -46,7 +46,7 @@ void RestartMusic(DemoEngine& demo, int, const char*)
     demo.sound.Close();
     plat::Sleep(1000);
     demo.StartMusic(0);
-    demo.LoadEffects("demotest.xml");
+    demo.LoadEffects(DemoEngine::kProjectFile);
 }
 
 void FrameSpeed(DemoEngine&, int frames, const char*) { vekSetFrameSpeed("pepe", frames); }

@@ -9,7 +9,6 @@
 
 namespace {
 constexpr int kEscapeKey = 27;
-constexpr const char* kProjectFile = "demotest.xml";
 
 // The authoring keys: pressed once, they act once (the key table's keys act while held).
 // The arrows move the free camera, so the jumps sit on the bracket keys.
@@ -49,7 +48,7 @@ bool FrameLoop::Begin()
 {
     if (options_.startSeconds >= 0.0) SeekTo(options_.startSeconds, true);
     if (options_.watch) {
-        watch_ = std::make_unique<ScriptWatch>(kProjectFile);
+        watch_ = std::make_unique<ScriptWatch>(DemoEngine::kProjectFile);
         std::string error;
         if (!watch_->Start(error)) {
             std::fprintf(stderr, "demo: %s; --watch is off.\n", error.c_str());
@@ -326,7 +325,7 @@ void FrameLoop::ReloadOnChange()
     const float at = demo_.sound.Position();
     std::string error;
     if (!demo_.ReloadScript(changes.scenes, error)) {
-        std::fprintf(stderr, "demo: %s cannot be read (%s); the show goes on with the script it had.\n", kProjectFile,
+        std::fprintf(stderr, "demo: %s cannot be read (%s); the show goes on with the script it had.\n", DemoEngine::kProjectFile,
                      error.c_str());
         watch_->Discard();
         return;
@@ -336,6 +335,6 @@ void FrameLoop::ReloadOnChange()
     watch_->Refresh();
     watch_->Discard();
     SeekTo(at, changes.scenes);
-    std::fprintf(stderr, "demo: %s read again at %.2f s%s\n", kProjectFile, double(at),
+    std::fprintf(stderr, "demo: %s read again at %.2f s%s\n", DemoEngine::kProjectFile, double(at),
                  changes.scenes ? ", with its scenes" : "");
 }

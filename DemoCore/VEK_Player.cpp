@@ -157,7 +157,7 @@ int RunPlayer(const PlayerOptions& options, PlayerReport* reportOut, PlayerObser
         return 0;
     }
 
-    theDemo.LoadProject("demotest.xml");
+    theDemo.LoadProject(DemoEngine::kProjectFile);
     if (!CreatePlayerWindow(theDemo.ProjectName(), settings.width, settings.height, settings.colourBits,
                             settings.fullscreen)) {
         plat::Quit();
@@ -171,7 +171,7 @@ int RunPlayer(const PlayerOptions& options, PlayerReport* reportOut, PlayerObser
     plat::Sleep(kStartPauseMs);
     PresentAndClear();
     theDemo.StartMusic(0);
-    theDemo.LoadEffects("demotest.xml");
+    theDemo.LoadEffects(DemoEngine::kProjectFile);
     ClearFrame();
     theDemo.updateRate = kPlayerUpdateRate;
 
