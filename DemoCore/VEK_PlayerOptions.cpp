@@ -1,6 +1,8 @@
 // The demo program's command line.
 #include "VEK_Player.h"
 
+#include "VEK_CommandLine.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -12,31 +14,10 @@ constexpr long kMaxFps = 1000;            // --fps
 constexpr long kMaxSide = 7680;           // --size
 constexpr double kMaxStart = 1000000.0;   // --start, seconds
 
-// Accepts plain decimal digits only (no sign, no spaces), from 1 to limit.
-bool ParseCount(const char* text, long limit, long& value)
-{
-    if (*text == '\0') return false;
-    value = 0;
-    for (const char* c = text; *c; ++c) {
-        if (*c < '0' || *c > '9') return false;
-        value = value * 10 + (*c - '0');
-        if (value > limit) return false;   // stops before the sum can overflow
-    }
-    return value >= 1;
-}
-
 // "WxH" with two even whole numbers (the video's colour planes are halved both ways).
-bool ParseSize(const std::string& text, int& width, int& height)
+bool ParseEvenSize(const std::string& text, int& width, int& height)
 {
-    const size_t x = text.find('x');
-    if (x == std::string::npos) return false;
-    long w = 0, h = 0;
-    if (!ParseCount(text.substr(0, x).c_str(), kMaxSide, w) || !ParseCount(text.substr(x + 1).c_str(), kMaxSide, h))
-        return false;
-    if (w % 2 != 0 || h % 2 != 0) return false;
-    width = int(w);
-    height = int(h);
-    return true;
+    return cmdline::ParseSize(text, kMaxSide, width, height) && width % 2 == 0 && height % 2 == 0;
 }
 
 // Seconds as a plain decimal number from 0 ("12.5"); no sign, exponent or spaces.
@@ -157,7 +138,7 @@ bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::stri
         else if (IsCountOption(arg)) {
             long value = 0;
             const long limit = CountLimit(arg);
-            if (!ParseCount(argv[++i], limit, value)) {
+            if (!cmdline::ParseWhole(argv[++i], 1, limit, value)) {
                 error = arg + " needs a whole number from 1 to " + std::to_string(limit) + ", not '" + argv[i] + "'";
                 return false;
             }
@@ -166,7 +147,7 @@ bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::stri
             else if (arg == "--fps") options.fps = static_cast<int>(value);
             else options.captureEvery = value;
         } else if (arg == "--size") {
-            if (!ParseSize(argv[++i], options.outputWidth, options.outputHeight)) {
+            if (!ParseEvenSize(argv[++i], options.outputWidth, options.outputHeight)) {
                 error = std::string("--size needs WxH with even whole numbers from 2 to ") + std::to_string(kMaxSide) +
                         ", not '" + argv[i] + "'";
                 return false;

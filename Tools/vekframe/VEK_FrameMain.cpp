@@ -1,5 +1,6 @@
 // vekframe: turns one frame the player captured (binary PPM) into a PNG picture, cut to a
 // rectangle and made smaller if asked.
+#include "VEK_CommandLine.h"
 #include "VEK_FramePicture.h"
 #include "VEK_PngFile.h"
 
@@ -23,12 +24,11 @@ int Usage(std::FILE* out, int status)
     return status;
 }
 
-// A whole number from 0 to 16384 with nothing after it.
+// A whole number from 0 to 16384.
 bool Whole(const std::string& text, int& value)
 {
-    char* end = nullptr;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || parsed < 0 || parsed > 16384) return false;
+    long parsed = 0;
+    if (!cmdline::ParseWhole(text.c_str(), 0, 16384, parsed)) return false;
     value = int(parsed);
     return true;
 }

@@ -1,35 +1,9 @@
 #include "VEK_ViewOptions.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
+#include "VEK_CommandLine.h"
 
 namespace {
-constexpr int kMaxSide = 8192;
-
-bool ParseCount(const char* text, long low, long high, long& value)
-{
-    if (!text || !*text) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long parsed = std::strtol(text, &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < low || parsed > high) return false;
-    value = parsed;
-    return true;
-}
-
-// "WxH" with both sides from 1 to kMaxSide.
-bool ParseSize(const std::string& text, int& width, int& height)
-{
-    const std::size_t x = text.find('x');
-    if (x == std::string::npos) return false;
-    long w = 0, h = 0;
-    if (!ParseCount(text.substr(0, x).c_str(), 1, kMaxSide, w) || !ParseCount(text.substr(x + 1).c_str(), 1, kMaxSide, h))
-        return false;
-    width = int(w);
-    height = int(h);
-    return true;
-}
+constexpr long kMaxSide = 8192;
 }  // namespace
 
 const char* ViewUsage()
@@ -60,10 +34,10 @@ bool ParseViewOptions(int argc, char** argv, ViewOptions& options, std::string& 
             if (!name || !*name) return error = "--camera needs a camera name", false;
             options.cameraName = name;
         } else if (arg == "--frame") {
-            if (!ParseCount(value(), 0, 10000000, options.frame)) return error = "--frame needs a frame number from 0", false;
+            if (!cmdline::ParseWhole(value(), 0, 10000000, options.frame)) return error = "--frame needs a frame number from 0", false;
         } else if (arg == "--size") {
             const char* size = value();
-            if (!size || !ParseSize(size, options.width, options.height))
+            if (!size || !cmdline::ParseSize(size, kMaxSide, options.width, options.height))
                 return error = "--size needs WIDTHxHEIGHT, each from 1 to 8192", false;
         } else if (arg == "--out") {
             const char* path = value();
