@@ -214,6 +214,13 @@ void ApplyCamera(Camera& camera, const Reader& in, const TiXmlElement& element)
     }
 }
 
+void ApplyColours(ColourSet& colours, const Reader& in, const TiXmlElement& element)
+{
+    if (const TiXmlElement* c = element.FirstChildElement("diffuse")) in.child(*c).colour(colours.diffuse);
+    if (const TiXmlElement* c = element.FirstChildElement("ambient")) in.child(*c).colour(colours.ambient);
+    if (const TiXmlElement* c = element.FirstChildElement("specular")) in.child(*c).colour(colours.specular);
+}
+
 void ApplySpot(Light& light, const Reader& in)
 {
     if (!in.options().applyEffects) return;
@@ -254,16 +261,7 @@ void ApplyLight(Light& light, const Reader& in, const TiXmlElement& element)
                                            {"limitsup", Shown(light.limitSup)}}));
         }
     }
-    if (const TiXmlElement* c = element.FirstChildElement("diffuse")) in.child(*c).colour(light.colours.diffuse);
-    if (const TiXmlElement* c = element.FirstChildElement("ambient")) in.child(*c).colour(light.colours.ambient);
-    if (const TiXmlElement* c = element.FirstChildElement("specular")) in.child(*c).colour(light.colours.specular);
-}
-
-void ApplyColours(ColourSet& colours, const Reader& in, const TiXmlElement& element)
-{
-    if (const TiXmlElement* c = element.FirstChildElement("diffuse")) in.child(*c).colour(colours.diffuse);
-    if (const TiXmlElement* c = element.FirstChildElement("ambient")) in.child(*c).colour(colours.ambient);
-    if (const TiXmlElement* c = element.FirstChildElement("specular")) in.child(*c).colour(colours.specular);
+    ApplyColours(light.colours, in, element);
 }
 
 void ApplySubMaterial(Material& material, const Reader& parent, const TiXmlElement& element)

@@ -40,6 +40,14 @@ private:
 };
 }  // namespace
 
+void ReadBackBuffer(int width, int height, std::vector<unsigned char>& rgb)
+{
+    rgb.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+}
+
 bool WriteBottomUpPpm(const std::string& path, const unsigned char* rgb, int width, int height)
 {
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -56,10 +64,7 @@ bool WriteBottomUpPpm(const std::string& path, const unsigned char* rgb, int wid
 void FrameCapture::Frame(unsigned long long number, int width, int height)
 {
     if (folder_.empty() || number % static_cast<unsigned long long>(every_) != 0 || width <= 0 || height <= 0) return;
-    pixels_.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels_.data());
+    ReadBackBuffer(width, height, pixels_);
     const std::string path = FramePath(folder_, number);
     if (!WriteBottomUpPpm(path, pixels_.data(), width, height)) {
         std::fprintf(stderr, "demo: cannot write %s\n", path.c_str());

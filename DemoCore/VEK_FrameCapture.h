@@ -23,6 +23,9 @@ private:
     std::vector<unsigned char> pixels_;   // reused from frame to frame
 };
 
+// The back buffer's width x height pixels as RGB bytes, rows bottom first.
+void ReadBackBuffer(int width, int height, std::vector<unsigned char>& rgb);
+
 // Writes rgb (rows bottom first, as OpenGL reads them) as a binary PPM file.
 bool WriteBottomUpPpm(const std::string& path, const unsigned char* rgb, int width, int height);
 

@@ -6,8 +6,6 @@
 #include "VEK_SoundSys.h"
 #include "VEK_VideoFile.h"
 
-#include <GL/gl.h>
-
 #include <cstdio>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -76,7 +74,10 @@ ShowRecorder::ShowRecorder(std::unique_ptr<FrameSink> sink, const RecordFormat& 
     writer_ = std::thread(&ShowRecorder::WriteLoop, this);
 }
 
-ShowRecorder::~ShowRecorder()
+ShowRecorder::~ShowRecorder() { StopWriter(); }
+
+// The writing thread writes what is queued, then ends.
+void ShowRecorder::StopWriter()
 {
     if (!writer_.joinable()) return;
     {
@@ -106,10 +107,7 @@ void ShowRecorder::Record(const SoundSystem& sound, int width, int height)
     frame->width = width;
     frame->height = height;
     frame->number = ++recorded_;
-    frame->rgb.resize(size_t(width) * size_t(height) * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, frame->rgb.data());
+    ReadBackBuffer(width, height, frame->rgb);
 
     frame->samples.clear();
     if (tap_) {
@@ -163,12 +161,7 @@ bool ShowRecorder::Failed()
 
 bool ShowRecorder::Finish()
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        finishing_ = true;
-    }
-    changed_.notify_all();
-    writer_.join();
+    StopWriter();
     if (!failed_) {
         std::string error;
         if (!sink_->Finish(error)) {

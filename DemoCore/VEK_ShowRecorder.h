@@ -44,6 +44,7 @@ private:
     ShowRecorder(std::unique_ptr<FrameSink> sink, const RecordFormat& format);
     std::unique_ptr<RecordedFrame> TakeFreeFrame();
     void WriteLoop();
+    void StopWriter();
     void ShowProgress(double showSeconds, bool last);
 
     std::unique_ptr<FrameSink> sink_;
