@@ -3,10 +3,10 @@
 // picture after a jump is the picture a straight run has at that time.
 #include "SampleShow.h"
 #include "VEK_DemoEngine.h"
+#include "VEK_FrameCapture.h"
 #include "VEK_Player.h"
 #include "vekPlatform.h"
 
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,34 +18,33 @@ namespace {
 
 constexpr int kJumpBackKey = 0xDB;   // [ : 5 s back
 
-struct Frame {
+// The frame presented at a show time.
+struct Shot {
     float position = -1.0f;
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgb;
+    Frame frame;
     bool Taken() const { return position >= 0.0f; }
 };
 
-Frame ReadFrame(float position)
+Shot TakeShot(float position)
 {
-    Frame frame;
-    frame.position = position;
+    Shot shot;
+    shot.position = position;
+    Frame& frame = shot.frame;
     plat::WindowSize(frame.width, frame.height);
-    frame.rgb.resize(std::size_t(frame.width) * std::size_t(frame.height) * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, frame.width, frame.height, GL_RGB, GL_UNSIGNED_BYTE, frame.rgb.data());
-    return frame;
+    std::vector<unsigned char> bottomUp;
+    ReadBackBuffer(frame.width, frame.height, bottomUp);
+    const std::size_t stride = std::size_t(frame.width) * 3;
+    for (int row = frame.height - 1; row >= 0; --row)
+        frame.rgb.insert(frame.rgb.end(), bottomUp.begin() + std::ptrdiff_t(row * stride),
+                         bottomUp.begin() + std::ptrdiff_t((row + 1) * stride));
+    return shot;
 }
 
-// The share of pixels whose colour differs by more than a faint flicker.
-double ChangedShare(const Frame& a, const Frame& b)
+// The share of the pixels that differ noticeably.
+double ChangedShare(const Shot& a, const Shot& b)
 {
-    if (a.rgb.size() != b.rgb.size() || a.rgb.empty()) return 1.0;
-    std::size_t changed = 0;
-    for (std::size_t i = 0; i + 2 < a.rgb.size(); i += 3)
-        changed += std::abs(a.rgb[i] - b.rgb[i]) + std::abs(a.rgb[i + 1] - b.rgb[i + 1]) +
-                       std::abs(a.rgb[i + 2] - b.rgb[i + 2]) > 24;
-    return double(changed) / double(a.rgb.size() / 3);
+    if (a.frame.rgb.size() != b.frame.rgb.size() || a.frame.rgb.empty()) return 1.0;
+    return double(ChangedPixels(a.frame, b.frame)) / double(a.frame.width * a.frame.height);
 }
 
 class Watcher : public PlayerObserver {
@@ -56,8 +55,8 @@ public:
     {
         const float now = demo.sound.Position();
         if (!jumped) {
-            if (now >= 15.0f && !at15.Taken()) at15 = ReadFrame(now);
-            if (now >= 17.0f && !at17.Taken()) at17 = ReadFrame(now);
+            if (now >= 15.0f && !at15.Taken()) at15 = TakeShot(now);
+            if (now >= 17.0f && !at17.Taken()) at17 = TakeShot(now);
             if (now >= 20.0f) {
                 jumped = true;
                 plat::PostKey(kJumpBackKey, true);
@@ -66,12 +65,12 @@ public:
         } else if (now < 20.0f) {
             backAt = std::min(backAt, now);
             if (now < 17.0f || at17AfterJump.Taken()) return;
-            at17AfterJump = ReadFrame(now);
+            at17AfterJump = TakeShot(now);
             plat::PostQuit();
         }
     }
 
-    Frame at15, at17, at17AfterJump;
+    Shot at15, at17, at17AfterJump;
     bool jumped = false;
     float backAt = 99.0f;   // the first time shown after the jump
 };

@@ -33,16 +33,6 @@ double LitShare(const Frame& frame, int left, int top, int width, int height)
     return double(lit) / (width * height);
 }
 
-// Pixels that differ noticeably between two frames.
-int ChangedPixels(const Frame& a, const Frame& b)
-{
-    int changed = 0;
-    for (std::size_t i = 0; i + 2 < a.rgb.size() && i + 2 < b.rgb.size(); i += 3)
-        changed += std::abs(a.rgb[i] - b.rgb[i]) + std::abs(a.rgb[i + 1] - b.rgb[i + 1]) +
-                       std::abs(a.rgb[i + 2] - b.rgb[i + 2]) > 24;
-    return changed;
-}
-
 std::string FrameAt(int second)
 {
     char name[32];

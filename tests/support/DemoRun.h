@@ -6,6 +6,7 @@
 #include "TempDir.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -84,6 +85,16 @@ struct Frame {
     std::vector<unsigned char> rgb;   // rows from the top
     const unsigned char* at(int x, int y) const { return &rgb[(std::size_t(y) * width + x) * 3]; }
 };
+
+// Pixels that differ noticeably between two frames (more than a faint flicker).
+inline int ChangedPixels(const Frame& a, const Frame& b)
+{
+    int changed = 0;
+    for (std::size_t i = 0; i + 2 < a.rgb.size() && i + 2 < b.rgb.size(); i += 3)
+        changed += std::abs(a.rgb[i] - b.rgb[i]) + std::abs(a.rgb[i + 1] - b.rgb[i + 1]) +
+                       std::abs(a.rgb[i + 2] - b.rgb[i + 2]) > 24;
+    return changed;
+}
 
 // A binary PPM as the player's capture writes it ("P6 W H 255", one whitespace, pixels).
 inline Frame ReadPpm(const std::filesystem::path& path)
